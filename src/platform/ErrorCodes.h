@@ -1,0 +1,21 @@
+#pragma once
+
+namespace platform {
+
+// Errors are reported with the Windows numbers on every platform: the install
+// log and the message boxes show them, and callers test a few of them.
+using ErrorCode = unsigned long;
+
+constexpr ErrorCode kErrorSuccess = 0;
+constexpr ErrorCode kErrorFileNotFound = 2;
+constexpr ErrorCode kErrorPathNotFound = 3;
+constexpr ErrorCode kErrorAccessDenied = 5;
+constexpr ErrorCode kErrorGenFailure = 31;
+constexpr ErrorCode kErrorSharingViolation = 32;
+constexpr ErrorCode kErrorDiskFull = 112;
+constexpr ErrorCode kErrorDirNotEmpty = 145;
+constexpr ErrorCode kErrorAlreadyExists = 183;
+constexpr ErrorCode kErrorFilenameTooLong = 206;
+constexpr ErrorCode kErrorIoDevice = 1117;
+
+}  // namespace platform

@@ -1,0 +1,339 @@
+#include <dirent.h>
+#include <fcntl.h>
+#include <sys/stat.h>
+#include <sys/statvfs.h>
+#include <unistd.h>
+
+#include <cerrno>
+#include <climits>
+#include <cstdlib>
+#include <memory>
+#include <utility>
+#include <vector>
+
+#include "../FileSystem.h"
+#include "../TextCase.h"
+#include "ErrnoMapping.h"
+
+namespace platform {
+namespace {
+
+struct DirCloser {
+    void operator()(DIR* dir) const { ::closedir(dir); }
+};
+
+bool Exists(const std::string& path) {
+    struct stat info {};
+    return ::lstat(path.c_str(), &info) == 0;
+}
+
+// The entry of a folder whose name equals the given one but for letter case;
+// the first in byte order when several do. Empty when there is none.
+std::string FindCaseVariant(const std::string& folder, const std::string& name) {
+    std::unique_ptr<DIR, DirCloser> dir(::opendir(folder.empty() ? "." : folder.c_str()));
+    if (!dir) {
+        return {};
+    }
+    std::string best;
+    while (const dirent* entry = ::readdir(dir.get())) {
+        const std::string_view candidate = entry->d_name;
+        if (candidate == "." || candidate == "..") {
+            continue;
+        }
+        if (EqualsNoCase(candidate, name) && (best.empty() || candidate < best)) {
+            best = std::string(candidate);
+        }
+    }
+    return best;
+}
+
+std::string StripTrailingSeparators(std::string path) {
+    while (path.size() > 1 && path.back() == '/') {
+        path.pop_back();
+    }
+    return path;
+}
+
+ErrorCode LastError(const std::string& path) { return posix::ErrorFromErrno(errno, path); }
+
+class CFd {
+public:
+    explicit CFd(int fd) : m_fd(fd) {}
+    ~CFd() {
+        if (m_fd >= 0) {
+            ::close(m_fd);
+        }
+    }
+    CFd(const CFd&) = delete;
+    CFd& operator=(const CFd&) = delete;
+    int Get() const { return m_fd; }
+    int Release() { return std::exchange(m_fd, -1); }
+
+private:
+    int m_fd;
+};
+
+// Copies the whole of one open file into another, through the kernel where it can.
+int CopyData(int from, int to) {
+    bool kernelCopy = true;
+    std::vector<char> buffer;
+    for (;;) {
+        if (kernelCopy) {
+            const ssize_t copied = ::copy_file_range(from, nullptr, to, nullptr, 1 << 30, 0);
+            if (copied > 0) {
+                continue;
+            }
+            if (copied == 0) {
+                return 0;
+            }
+            if (errno == EINTR) {
+                continue;
+            }
+            if (errno != EXDEV && errno != ENOSYS && errno != EINVAL && errno != EOPNOTSUPP) {
+                return errno;
+            }
+            kernelCopy = false;
+            buffer.resize(1 << 20);
+        }
+        const ssize_t got = ::read(from, buffer.data(), buffer.size());
+        if (got == 0) {
+            return 0;
+        }
+        if (got < 0) {
+            if (errno == EINTR) {
+                continue;
+            }
+            return errno;
+        }
+        for (ssize_t done = 0; done < got;) {
+            const ssize_t put = ::write(to, buffer.data() + done, static_cast<size_t>(got - done));
+            if (put < 0) {
+                if (errno == EINTR) {
+                    continue;
+                }
+                return errno;
+            }
+            done += put;
+        }
+    }
+}
+
+// Writes the source into an existing destination in place (used for a link the
+// user placed in the mod directory, which is followed, as Windows does).
+ErrorCode CopyInPlace(int from, const struct stat& source, const std::string& destination) {
+    CFd to(::open(destination.c_str(), O_WRONLY | O_TRUNC | O_CLOEXEC));
+    if (to.Get() < 0) {
+        return LastError(destination);
+    }
+    if (const int error = CopyData(from, to.Get()); error != 0) {
+        return posix::ErrorFromErrno(error, destination);
+    }
+    const struct timespec times[2] = {source.st_atim, source.st_mtim};
+    ::futimens(to.Get(), times);
+    return ::close(to.Release()) == 0 ? kErrorSuccess : LastError(destination);
+}
+
+}  // namespace
+
+std::string ResolvePath(const std::string& path) {
+    if (path.empty() || Exists(path)) {
+        return path;
+    }
+    std::string resolved = path[0] == '/' ? "/" : "";
+    std::size_t pos = 0;
+    bool matching = true;
+    while (pos < path.size()) {
+        const std::size_t slash = path.find('/', pos);
+        const std::size_t end = slash == std::string::npos ? path.size() : slash;
+        const std::string component = path.substr(pos, end - pos);
+        pos = end == path.size() ? end : end + 1;
+        if (component.empty()) {
+            continue;
+        }
+        std::string candidate = resolved;
+        if (!candidate.empty() && candidate.back() != '/') {
+            candidate += '/';
+        }
+        if (matching && component != "." && component != ".." && !Exists(candidate + component)) {
+            const std::string variant = FindCaseVariant(resolved, component);
+            if (variant.empty()) {
+                matching = false;
+                candidate += component;
+            } else {
+                candidate += variant;
+            }
+        } else {
+            candidate += component;
+        }
+        resolved = std::move(candidate);
+    }
+    if (path.back() == '/' && resolved.back() != '/') {
+        resolved += '/';
+    }
+    return resolved;
+}
+
+int PathKind(const std::string& path) {
+    struct stat info {};
+    if (::stat(ResolvePath(path).c_str(), &info) != 0) {
+        return 0;
+    }
+    return S_ISDIR(info.st_mode) ? -1 : 1;
+}
+
+ErrorCode CopyFile(const std::string& source, const std::string& destination) {
+    const std::string from = ResolvePath(source);
+    const std::string to = ResolvePath(destination);
+    CFd in(::open(from.c_str(), O_RDONLY | O_CLOEXEC));
+    if (in.Get() < 0) {
+        return LastError(from);
+    }
+    struct stat sourceInfo {};
+    if (::fstat(in.Get(), &sourceInfo) != 0) {
+        return LastError(from);
+    }
+    if (S_ISDIR(sourceInfo.st_mode)) {
+        return kErrorAccessDenied;
+    }
+    struct stat existing {};
+    if (::lstat(to.c_str(), &existing) == 0) {
+        if (S_ISLNK(existing.st_mode)) {
+            struct stat target {};
+            if (::stat(to.c_str(), &target) == 0 && S_ISREG(target.st_mode)) {
+                if ((target.st_mode & S_IWUSR) == 0) {
+                    return kErrorAccessDenied;
+                }
+                return CopyInPlace(in.Get(), sourceInfo, to);
+            }
+        } else if (S_ISDIR(existing.st_mode) || (existing.st_mode & S_IWUSR) == 0) {
+            return kErrorAccessDenied;
+        }
+    }
+    const std::string folder = posix::ParentOf(StripTrailingSeparators(to));
+    std::string temporary = (folder.empty() ? std::string(".") : folder) + "/.quarvel-copy-XXXXXX";
+    CFd out(::mkostemp(temporary.data(), O_CLOEXEC));
+    if (out.Get() < 0) {
+        return LastError(to);
+    }
+    int error = CopyData(in.Get(), out.Get());
+    if (error == 0 && ::fchmod(out.Get(), sourceInfo.st_mode & 07777 & ~(S_ISUID | S_ISGID)) != 0) {
+        error = errno;
+    }
+    if (error == 0) {
+        const struct timespec times[2] = {sourceInfo.st_atim, sourceInfo.st_mtim};
+        ::futimens(out.Get(), times);
+        if (::close(out.Release()) != 0) {
+            error = errno;
+        }
+    }
+    if (error == 0 && ::rename(temporary.c_str(), to.c_str()) != 0) {
+        error = errno;
+    }
+    if (error != 0) {
+        ::unlink(temporary.c_str());
+        return posix::ErrorFromErrno(error, to);
+    }
+    return kErrorSuccess;
+}
+
+ErrorCode SetFileMode(const std::string& path, std::uint32_t mode) {
+    const std::string real = ResolvePath(path);
+    return ::chmod(real.c_str(), static_cast<mode_t>(mode & 0777)) == 0 ? kErrorSuccess
+                                                                        : LastError(real);
+}
+
+ErrorCode SetFileAttributes(const std::string& path, std::uint32_t attributes) {
+    const std::string real = ResolvePath(path);
+    struct stat info {};
+    if (::stat(real.c_str(), &info) != 0) {
+        return LastError(real);
+    }
+    constexpr std::uint32_t kReadOnly = 0x01;
+    const mode_t mode = (attributes & kReadOnly) ? (info.st_mode & 0777 & ~0222)
+                                                 : ((info.st_mode & 0777) | S_IWUSR);
+    return ::chmod(real.c_str(), mode) == 0 ? kErrorSuccess : LastError(real);
+}
+
+ErrorCode SetArchiveOnly(const std::string& path) { return SetFileAttributes(path, 0x20); }
+
+ErrorCode SetLastWriteTime(const std::string& path, std::time_t lastWrite) {
+    const std::string real = ResolvePath(path);
+    struct timespec times[2] {};
+    times[0].tv_nsec = UTIME_NOW;
+    times[1].tv_sec = lastWrite;
+    return ::utimensat(AT_FDCWD, real.c_str(), times, 0) == 0 ? kErrorSuccess : LastError(real);
+}
+
+ProbeHandle OpenProbe(const std::string& path, ErrorCode* error) {
+    const std::string real = ResolvePath(path);
+    const int fd = ::open(real.c_str(), O_RDONLY | O_CLOEXEC | O_NONBLOCK);
+    if (fd < 0) {
+        if (error) {
+            *error = LastError(real);
+        }
+        return kInvalidProbeHandle;
+    }
+    struct stat info {};
+    if (::fstat(fd, &info) != 0 || S_ISDIR(info.st_mode)) {
+        ::close(fd);
+        if (error) {
+            *error = kErrorAccessDenied;
+        }
+        return kInvalidProbeHandle;
+    }
+    return fd;
+}
+
+ErrorCode CloseProbe(ProbeHandle handle) {
+    if (handle < 0 || handle > INT_MAX) {
+        return kErrorGenFailure;
+    }
+    return ::close(static_cast<int>(handle)) == 0 ? kErrorSuccess : kErrorGenFailure;
+}
+
+namespace {
+
+ErrorCode MakeDirectory(const std::string& path, mode_t mode) {
+    const std::string real = StripTrailingSeparators(ResolvePath(path));
+    if (::mkdir(real.empty() ? "" : real.c_str(), mode) == 0) {
+        return kErrorSuccess;
+    }
+    if (errno == ENOENT || errno == ENOTDIR) {
+        return kErrorPathNotFound;
+    }
+    return LastError(real);
+}
+
+}  // namespace
+
+ErrorCode CreateDirectory(const std::string& path) { return MakeDirectory(path, 0777); }
+
+ErrorCode CreatePrivateDirectory(const std::string& path) { return MakeDirectory(path, 0700); }
+
+ErrorCode DeleteFile(const std::string& path) {
+    const std::string real = ResolvePath(path);
+    struct stat info {};
+    if (::lstat(real.c_str(), &info) != 0) {
+        return LastError(real);
+    }
+    // Windows refuses to delete a read-only file; keep that, also for root.
+    if (S_ISDIR(info.st_mode) || (S_ISREG(info.st_mode) && (info.st_mode & S_IWUSR) == 0)) {
+        return kErrorAccessDenied;
+    }
+    return ::unlink(real.c_str()) == 0 ? kErrorSuccess : LastError(real);
+}
+
+ErrorCode RemoveDirectory(const std::string& path) {
+    const std::string real = StripTrailingSeparators(ResolvePath(path));
+    return ::rmdir(real.c_str()) == 0 ? kErrorSuccess : LastError(real);
+}
+
+std::uint64_t FreeSpace(const std::string& path) {
+    struct statvfs info {};
+    if (::statvfs(ResolvePath(path).c_str(), &info) != 0) {
+        return 0;
+    }
+    return static_cast<std::uint64_t>(info.f_bavail) * info.f_frsize;
+}
+
+}  // namespace platform

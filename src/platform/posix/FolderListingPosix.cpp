@@ -1,0 +1,59 @@
+#include <dirent.h>
+#include <sys/stat.h>
+
+#include <algorithm>
+#include <memory>
+
+#include "../FileSystem.h"
+#include "../FolderListing.h"
+#include "../TextCase.h"
+
+namespace platform {
+namespace {
+
+struct DirCloser {
+    void operator()(DIR* dir) const { ::closedir(dir); }
+};
+
+bool IsFolderEntry(const std::string& path, const dirent& entry) {
+    if (entry.d_type == DT_DIR) {
+        return true;
+    }
+    if (entry.d_type != DT_UNKNOWN) {
+        return false;  // links, files and the rest
+    }
+    struct stat info {};
+    return ::lstat(path.c_str(), &info) == 0 && S_ISDIR(info.st_mode);
+}
+
+}  // namespace
+
+std::vector<CFolderEntry> ListFolder(const std::string& folder, std::string_view pattern) {
+    std::vector<CFolderEntry> entries;
+    std::string real = ResolvePath(folder.empty() ? std::string(".") : folder);
+    std::unique_ptr<DIR, DirCloser> dir(::opendir(real.c_str()));
+    if (!dir) {
+        return entries;
+    }
+    while (real.size() > 1 && real.back() == '/') {
+        real.pop_back();
+    }
+    const std::string prefix = real == "/" ? real : real + "/";
+    while (const dirent* entry = ::readdir(dir.get())) {
+        const std::string_view name = entry->d_name;
+        if (!WildcardMatch(pattern, name)) {
+            continue;
+        }
+        CFolderEntry item;
+        item.m_strName = std::string(name);
+        item.m_strPath = prefix + item.m_strName;
+        item.m_bDirectory = IsFolderEntry(item.m_strPath, *entry);
+        entries.push_back(std::move(item));
+    }
+    std::sort(entries.begin(), entries.end(), [](const CFolderEntry& a, const CFolderEntry& b) {
+        return a.m_strName < b.m_strName;
+    });
+    return entries;
+}
+
+}  // namespace platform
