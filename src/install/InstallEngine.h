@@ -16,7 +16,7 @@ namespace install {
 // log. It holds the install context; the owner (main window or command line)
 // supplies the two seams to the user and keeps one engine for its lifetime.
 class CInstallEngine {
-public:
+  public:
     CInstallEngine(platform::CMessageBoxHost& messageBoxes, platform::CLogSink& logSink);
     CInstallEngine(const CInstallEngine&) = delete;
     CInstallEngine& operator=(const CInstallEngine&) = delete;
@@ -71,16 +71,24 @@ public:
     // --- weapon and player-skin packs ---
     void InstallSkinFiles(const std::string& folder);
 
-private:
+  private:
     // An error box: the text only, the application's name as caption, OK.
     void ShowError(const std::string& text);
     // Appends and refreshes in one step, as nearly every log line does.
     void Log(std::string_view text);
-    // Asks the directory questions of a table in order and creates the folders
-    // answered with Yes. Returns false when the user cancelled.
-    struct SDirectoryQuestion;
+    // One row of a fixed table of folders an install writes into.
+    struct SDirectoryQuestion {
+        const char* m_szParent;  // below the mod directory: "" or "/gfx"
+        const char* m_szName;
+        int m_nParentQuestion;  // the row whose folder holds this one, or -1
+    };
+    // Asks the questions in order, creating each folder answered with Yes. A
+    // folder whose parent was declined is declined without a question. Returns
+    // false when the user cancelled.
     bool AskDirectories(const std::vector<SDirectoryQuestion>& questions,
                         std::vector<bool>& accepted);
+    // The mod directory plus a suffix such as "/gfx/env".
+    std::string ModPath(std::string_view suffix) const;
     // Creates one folder level after a Yes; failures show up as copy errors later.
     void CreateConfirmedFolder(const std::string& path);
 

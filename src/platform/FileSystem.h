@@ -22,6 +22,12 @@ std::string ResolvePath(const std::string& path);
 // What is at a path: 1 a file, -1 a folder, 0 nothing (links are followed).
 int PathKind(const std::string& path);
 
+// True when the path itself is a symbolic link.
+bool IsLink(const std::string& path);
+
+// True when both paths name the same existing file or folder (links followed).
+bool IsSameFile(const std::string& a, const std::string& b);
+
 // Copies a file over an existing destination, like CopyFileA with
 // fail-if-exists false. A read-only destination or a folder in the way is
 // refused with kErrorAccessDenied. The destination is replaced only once the

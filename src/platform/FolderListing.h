@@ -7,9 +7,11 @@
 namespace platform {
 
 struct CFolderEntry {
-    std::string m_strName;  // as on disk
-    std::string m_strPath;  // folder as on disk + separator + name
+    std::string m_strName;      // as on disk
+    std::string m_strPath;      // folder as on disk + separator + name
     bool m_bDirectory = false;  // a link to a folder counts as a file, so walks never follow it
+    bool m_bLinkToFolder =
+        false;  // a link whose target is a folder (the user's own, in the mod directory)
 
     bool IsDots() const { return m_strName == "." || m_strName == ".."; }
     bool IsDirectory() const { return m_bDirectory; }

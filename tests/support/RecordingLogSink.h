@@ -8,7 +8,7 @@ namespace quarvel::test {
 
 // Keeps what the log showed, to compare with the engine's own log.
 class CRecordingLogSink : public platform::CLogSink {
-public:
+  public:
     void ShowLog(std::string_view appended, std::size_t lineBreaks) override {
         m_strShown += appended;
         m_nLineBreaks = lineBreaks;

@@ -18,7 +18,7 @@ struct CShownBox {
 // A box with no scripted answer left fails the test and answers IDOK or the
 // box's cancel result.
 class CScriptedMessageBoxHost : public platform::CMessageBoxHost {
-public:
+  public:
     void Answer(int result) { m_answers.push_back(result); }
     int MessageBox(const std::string& text, const std::string& caption, unsigned type) override;
 
@@ -26,7 +26,7 @@ public:
     std::vector<std::string> Texts() const;
     std::size_t UnusedAnswers() const { return m_answers.size(); }
 
-private:
+  private:
     std::deque<int> m_answers;
     std::vector<CShownBox> m_shown;
 };

@@ -53,7 +53,9 @@ std::string ReadFile(const std::string& path) {
     return content.str();
 }
 
-void MakeFolder(const std::string& path) { fs::create_directories(path); }
+void MakeFolder(const std::string& path) {
+    fs::create_directories(path);
+}
 
 bool Exists(const std::string& path) {
     std::error_code error;

@@ -8,7 +8,7 @@ namespace quarvel::test {
 // A real folder under the system's temporary folder, removed with everything
 // below it when the object goes (read-only entries included).
 class CTempFolder {
-public:
+  public:
     CTempFolder();
     ~CTempFolder();
     CTempFolder(const CTempFolder&) = delete;
@@ -18,7 +18,7 @@ public:
     // Path + "/" + relative.
     std::string operator/(const std::string& relative) const;
 
-private:
+  private:
     std::string m_strPath;
 };
 

@@ -54,10 +54,12 @@ std::string StripTrailingSeparators(std::string path) {
     return path;
 }
 
-ErrorCode LastError(const std::string& path) { return posix::ErrorFromErrno(errno, path); }
+ErrorCode LastError(const std::string& path) {
+    return posix::ErrorFromErrno(errno, path);
+}
 
 class CFd {
-public:
+  public:
     explicit CFd(int fd) : m_fd(fd) {}
     ~CFd() {
         if (m_fd >= 0) {
@@ -69,7 +71,7 @@ public:
     int Get() const { return m_fd; }
     int Release() { return std::exchange(m_fd, -1); }
 
-private:
+  private:
     int m_fd;
 };
 
@@ -181,6 +183,19 @@ int PathKind(const std::string& path) {
     return S_ISDIR(info.st_mode) ? -1 : 1;
 }
 
+bool IsLink(const std::string& path) {
+    struct stat info {};
+    return ::lstat(ResolvePath(path).c_str(), &info) == 0 && S_ISLNK(info.st_mode);
+}
+
+bool IsSameFile(const std::string& a, const std::string& b) {
+    struct stat first {};
+    struct stat second {};
+    return ::stat(ResolvePath(a).c_str(), &first) == 0 &&
+           ::stat(ResolvePath(b).c_str(), &second) == 0 && first.st_dev == second.st_dev &&
+           first.st_ino == second.st_ino;
+}
+
 ErrorCode CopyFile(const std::string& source, const std::string& destination) {
     const std::string from = ResolvePath(source);
     const std::string to = ResolvePath(destination);
@@ -254,11 +269,13 @@ ErrorCode SetFileAttributes(const std::string& path, std::uint32_t attributes) {
     return ::chmod(real.c_str(), mode) == 0 ? kErrorSuccess : LastError(real);
 }
 
-ErrorCode SetArchiveOnly(const std::string& path) { return SetFileAttributes(path, 0x20); }
+ErrorCode SetArchiveOnly(const std::string& path) {
+    return SetFileAttributes(path, 0x20);
+}
 
 ErrorCode SetLastWriteTime(const std::string& path, std::time_t lastWrite) {
     const std::string real = ResolvePath(path);
-    struct timespec times[2] {};
+    struct timespec times[2]{};
     times[0].tv_nsec = UTIME_NOW;
     times[1].tv_sec = lastWrite;
     return ::utimensat(AT_FDCWD, real.c_str(), times, 0) == 0 ? kErrorSuccess : LastError(real);
@@ -306,9 +323,13 @@ ErrorCode MakeDirectory(const std::string& path, mode_t mode) {
 
 }  // namespace
 
-ErrorCode CreateDirectory(const std::string& path) { return MakeDirectory(path, 0777); }
+ErrorCode CreateDirectory(const std::string& path) {
+    return MakeDirectory(path, 0777);
+}
 
-ErrorCode CreatePrivateDirectory(const std::string& path) { return MakeDirectory(path, 0700); }
+ErrorCode CreatePrivateDirectory(const std::string& path) {
+    return MakeDirectory(path, 0700);
+}
 
 ErrorCode DeleteFile(const std::string& path) {
     const std::string real = ResolvePath(path);

@@ -30,7 +30,10 @@ bool IsFolderEntry(const std::string& path, const dirent& entry) {
 
 std::vector<CFolderEntry> ListFolder(const std::string& folder, std::string_view pattern) {
     std::vector<CFolderEntry> entries;
-    std::string real = ResolvePath(folder.empty() ? std::string(".") : folder);
+    if (folder.empty()) {
+        return entries;
+    }
+    std::string real = ResolvePath(folder);
     std::unique_ptr<DIR, DirCloser> dir(::opendir(real.c_str()));
     if (!dir) {
         return entries;
@@ -48,6 +51,11 @@ std::vector<CFolderEntry> ListFolder(const std::string& folder, std::string_view
         item.m_strName = std::string(name);
         item.m_strPath = prefix + item.m_strName;
         item.m_bDirectory = IsFolderEntry(item.m_strPath, *entry);
+        if (!item.m_bDirectory && (entry->d_type == DT_LNK || entry->d_type == DT_UNKNOWN)) {
+            struct stat target {};
+            item.m_bLinkToFolder =
+                ::stat(item.m_strPath.c_str(), &target) == 0 && S_ISDIR(target.st_mode);
+        }
         entries.push_back(std::move(item));
     }
     std::sort(entries.begin(), entries.end(), [](const CFolderEntry& a, const CFolderEntry& b) {

@@ -1,0 +1,19 @@
+#pragma once
+
+#include <string>
+#include <vector>
+
+namespace cli {
+
+// Exit statuses of quarvel-cli.
+enum EExitStatus : int {
+    kExitInstalled = 0,
+    kExitCancelled = 1,
+    kExitUsage = 2,
+    kExitWithErrors = 3,
+};
+
+// Runs the command line with the arguments after the program name.
+int RunCli(const std::vector<std::string>& arguments);
+
+}  // namespace cli

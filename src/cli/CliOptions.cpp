@@ -1,0 +1,105 @@
+#include "CliOptions.h"
+
+#include <filesystem>
+
+namespace cli {
+namespace {
+
+std::optional<EAnswerMode> ParseAnswer(const std::string& text) {
+    if (text == "ask") {
+        return EAnswerMode::Ask;
+    }
+    if (text == "yes") {
+        return EAnswerMode::Yes;
+    }
+    if (text == "no") {
+        return EAnswerMode::No;
+    }
+    if (text == "cancel") {
+        return EAnswerMode::Cancel;
+    }
+    return std::nullopt;
+}
+
+}  // namespace
+
+std::optional<SCliOptions> ParseCliOptions(const std::vector<std::string>& arguments,
+                                           std::string& error) {
+    SCliOptions options;
+    bool optionsEnded = false;
+    for (std::size_t i = 0; i < arguments.size(); ++i) {
+        const std::string& argument = arguments[i];
+        if (optionsEnded || argument.empty() || argument[0] != '-' || argument == "-") {
+            options.m_paths.push_back(argument);
+            continue;
+        }
+        if (argument == "--") {
+            optionsEnded = true;
+            continue;
+        }
+        if (argument == "--help" || argument == "-h") {
+            options.m_bHelp = true;
+            continue;
+        }
+        if (argument == "--version") {
+            options.m_bVersion = true;
+            continue;
+        }
+        // Options with a value, given as "--name VALUE" or "--name=VALUE".
+        std::string name = argument;
+        std::optional<std::string> value;
+        if (const auto equals = argument.find('='); equals != std::string::npos) {
+            name = argument.substr(0, equals);
+            value = argument.substr(equals + 1);
+        }
+        if (name != "--mod-dir" && name != "--answer") {
+            error = "unknown option " + argument;
+            return std::nullopt;
+        }
+        if (!value) {
+            if (i + 1 >= arguments.size()) {
+                error = name + " needs a value";
+                return std::nullopt;
+            }
+            value = arguments[++i];
+        }
+        if (name == "--mod-dir") {
+            options.m_strModDir = *value;
+        } else if (const auto answer = ParseAnswer(*value)) {
+            options.m_eAnswer = *answer;
+        } else {
+            error = "--answer takes ask, yes, no or cancel, not \"" + *value + "\"";
+            return std::nullopt;
+        }
+    }
+    return options;
+}
+
+std::string NormalisePath(const std::string& path) {
+    std::error_code ignored;
+    std::string normal = std::filesystem::absolute(path, ignored).lexically_normal().string();
+    while (normal.size() > 1 && normal.back() == '/') {
+        normal.pop_back();
+    }
+    return normal;
+}
+
+std::string UsageText() {
+    return "Usage: quarvel-cli [--mod-dir DIR] [--answer ask|yes|no|cancel] PATH...\n"
+           "Installs map packages (folders or zip archives) into a Half-Life mod directory.\n"
+           "\n"
+           "  --mod-dir DIR   the mod directory to install into (for example .../cstrike);\n"
+           "                  without it, the directory stored by Quarvel's configuration\n"
+           "  --answer MODE   how questions are answered: ask (read a line from standard\n"
+           "                  input: y, n or c; empty gives the default), or yes, no or\n"
+           "                  cancel for every question\n"
+           "  --help          show this text\n"
+           "  --version       show the version\n"
+           "\n"
+           "The PATHs are handled as one drop, in order. The install log goes to standard\n"
+           "output, questions and messages to standard error.\n"
+           "Exit status: 0 installed, 1 cancelled, 2 bad usage or no usable mod directory,\n"
+           "3 finished with errors.\n";
+}
+
+}  // namespace cli

@@ -1,0 +1,29 @@
+#pragma once
+
+#include <optional>
+#include <string>
+#include <vector>
+
+namespace cli {
+
+enum class EAnswerMode { Ask, Yes, No, Cancel };
+
+struct SCliOptions {
+    bool m_bHelp = false;
+    bool m_bVersion = false;
+    std::optional<std::string> m_strModDir;
+    EAnswerMode m_eAnswer = EAnswerMode::Ask;
+    std::vector<std::string> m_paths;
+};
+
+// Parses the command line (without the program name). Returns nothing and sets
+// the error text when the arguments are not understood.
+std::optional<SCliOptions> ParseCliOptions(const std::vector<std::string>& arguments,
+                                           std::string& error);
+
+// Absolute, with "." and ".." folded away and no trailing separator.
+std::string NormalisePath(const std::string& path);
+
+std::string UsageText();
+
+}  // namespace cli

@@ -1,0 +1,43 @@
+#include "InstallEngine.h"
+#include "InstallPaths.h"
+#include "platform/FileSystem.h"
+#include "platform/FolderListing.h"
+
+namespace install {
+
+void CInstallEngine::InstallStructuredMap(const std::string& packageRoot) {
+    Log("\r\nMap and supporting files found.\r\nInstalling to cstrike directory...\r\n");
+    CopyTree(packageRoot, m_strModDir);
+}
+
+void CInstallEngine::CopyTree(const std::string& source, const std::string& destination) {
+    for (const platform::CFolderEntry& entry : platform::ListFolder(source, "*.*")) {
+        if (entry.IsDots()) {
+            continue;
+        }
+        if (entry.IsDirectory()) {
+            // A package that holds the mod directory itself would otherwise copy it
+            // into itself without end.
+            if (platform::IsSameFile(entry.m_strPath, m_strModDir)) {
+                continue;
+            }
+            if (ConfirmDirectory(destination, entry.m_strName)) {
+                const std::string folder = JoinPath(destination, entry.m_strName);
+                CreateConfirmedFolder(folder);
+                CopyTree(entry.m_strPath, platform::ResolvePath(folder));
+            }
+        } else if (ConfirmFileType(entry.m_strName)) {
+            CopyFileVerified(entry.m_strPath, JoinPath(destination, entry.m_strName));
+        }
+        if (m_bAbort) {
+            return;
+        }
+    }
+}
+
+void CInstallEngine::CreateConfirmedFolder(const std::string& path) {
+    // A failure shows up as copy errors for the files meant to go inside.
+    platform::CreateDirectory(path);
+}
+
+}  // namespace install

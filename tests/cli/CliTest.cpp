@@ -1,0 +1,119 @@
+#include <gtest/gtest.h>
+
+#include "CliProcess.h"
+#include "TempFolder.h"
+
+using namespace quarvel::test;
+
+namespace {
+
+// A temporary home with a mod directory and a few packages, and a way to run
+// quarvel-cli there with that home's cache and configuration folders.
+class Cli : public ::testing::Test {
+  protected:
+    Cli() {
+        MakeFolder(m_temp / "hl/cstrike/maps");
+        MakeFolder(m_temp / "hl/cstrike/sound");
+        WriteFile(m_temp / "hl/hl.exe", "");
+        WriteFile(m_temp / "pkg/maps/de_x.bsp", "bsp");
+        WriteFile(m_temp / "pkg/sound/de_x/wind.wav", "wav");
+    }
+
+    SProcessResult Run(const std::vector<std::string>& arguments, const std::string& input = "") {
+        return RunCliProcess(arguments, m_temp.Path(), input,
+                             {"XDG_CACHE_HOME=" + (m_temp / "cache"),
+                              "XDG_CONFIG_HOME=" + (m_temp / "config"), "HOME=" + m_temp.Path()});
+    }
+
+    std::string Mod(const std::string& relative) const {
+        return m_temp / ("hl/cstrike/" + relative);
+    }
+
+    CTempFolder m_temp;
+};
+
+int CountLines(const std::string& text) {
+    return static_cast<int>(std::count(text.begin(), text.end(), '\n'));
+}
+
+}  // namespace
+
+TEST_F(Cli, InstallsRelativePathsAndWritesThePlainLogToStandardOutput) {
+    const SProcessResult result = Run({"--mod-dir", "hl/cstrike/", "./pkg"}, "y\n");
+
+    EXPECT_EQ(result.m_nExitStatus, 0);
+    EXPECT_EQ(result.m_strOut,
+              "\nMap and supporting files found.\nInstalling to cstrike directory...\n" +
+                  Mod("maps/de_x.bsp") + "\nDirectory \"" + Mod("sound/de_x") + "\" created.\n" +
+                  Mod("sound/de_x/wind.wav") + "\nFinished Installing files.\n");
+    EXPECT_EQ(result.m_strErr.find('\r'), std::string::npos);
+    EXPECT_TRUE(result.m_strErr.starts_with("Unrecognized Directory\nDirectory \"" +
+                                            Mod("sound/de_x") + "\" is included"));
+    EXPECT_EQ(ReadFile(Mod("sound/de_x/wind.wav")), "wav");
+    EXPECT_FALSE(Exists(m_temp / "cache/quarvel/__Orlimb_Temp"));
+}
+
+TEST_F(Cli, AnswersComeFromInputUntilItEnds) {
+    WriteFile(m_temp / "pkg/notes.doc", "doc");
+    // "maybe" is asked again, an empty line takes the default (Yes), then "No".
+    SProcessResult result = Run({"--mod-dir", "hl/cstrike", "pkg"}, "maybe\n\nNo\n");
+    EXPECT_EQ(result.m_nExitStatus, 0);
+    EXPECT_NE(result.m_strOut.find("Extension \".doc\" added"), std::string::npos);
+    EXPECT_NE(result.m_strOut.find("Directory \"" + Mod("sound/de_x") + "\" not created."),
+              std::string::npos);
+
+    // End of input answers Cancel: the drop stops, exit status 1.
+    WriteFile(m_temp / "pkg2/maps/de_y.bsp", "bsp");
+    WriteFile(m_temp / "pkg2/custom/a.txt", "a");
+    result = Run({"--mod-dir", "hl/cstrike", "pkg2", "pkg"}, "");
+    EXPECT_EQ(result.m_nExitStatus, 1);
+    EXPECT_NE(result.m_strOut.find("Installation aborted.\nFinished Installing files.\n"),
+              std::string::npos);
+    EXPECT_FALSE(Exists(Mod("maps/de_y.bsp")));
+}
+
+TEST_F(Cli, FixedAnswersAreEchoedAndErrorsGiveStatusThree) {
+    SProcessResult result = Run({"--answer", "yes", "--mod-dir", "hl/cstrike", "pkg"});
+    EXPECT_EQ(result.m_nExitStatus, 0);
+    EXPECT_NE(result.m_strErr.find("? yes\n"), std::string::npos);
+
+    result = Run({"--answer=cancel", "--mod-dir=hl/cstrike", "pkg"});
+    EXPECT_EQ(result.m_nExitStatus, 0) << "nothing left to ask: the folder exists now";
+
+    // A file where the sound folder should be: copies into it fail with error boxes.
+    WriteFile(m_temp / "mod2/sound", "a file");
+    result = Run({"--answer", "yes", "--mod-dir", "mod2", "pkg"});
+    EXPECT_EQ(result.m_nExitStatus, 3);
+    EXPECT_NE(result.m_strErr.find("quarvel-cli\nError Code 7\nLast Error: 3\n"),
+              std::string::npos);
+    EXPECT_NE(result.m_strErr.find("quarvel-cli\nError Code 7.1\n"), std::string::npos);
+}
+
+TEST_F(Cli, BadUsageAndUnusableModDirectoriesGiveStatusTwoAndOneLine) {
+    WriteFile(m_temp / "afile", "");
+    const std::vector<std::vector<std::string>> cases = {
+        {"pkg"},                          // no mod directory stored or given
+        {"--mod-dir", "missing", "pkg"},  // not there
+        {"--mod-dir", "afile", "pkg"},    // not a folder
+        {"--mod-dir", "hl/cstrike"},      // nothing to install
+        {"--mod-dir", "hl/cstrike", "--frobnicate", "pkg"},
+        {"--answer", "maybe", "--mod-dir", "hl/cstrike", "pkg"},
+        {"--mod-dir"},
+    };
+    for (const auto& arguments : cases) {
+        const SProcessResult result = Run(arguments);
+        EXPECT_EQ(result.m_nExitStatus, 2) << arguments.back();
+        EXPECT_EQ(CountLines(result.m_strErr), 1) << result.m_strErr;
+        EXPECT_EQ(result.m_strOut, "");
+    }
+    EXPECT_FALSE(Exists(m_temp / "cache"));
+}
+
+TEST_F(Cli, HelpAndVersion) {
+    SProcessResult result = Run({"--help"});
+    EXPECT_EQ(result.m_nExitStatus, 0);
+    EXPECT_TRUE(result.m_strOut.starts_with("Usage: quarvel-cli [--mod-dir DIR]"));
+    result = Run({"--version"});
+    EXPECT_EQ(result.m_nExitStatus, 0);
+    EXPECT_TRUE(result.m_strOut.starts_with("quarvel-cli "));
+}

@@ -1,0 +1,161 @@
+#include <unistd.h>
+
+#include "EngineTest.h"
+#include "install/InstallPaths.h"
+
+using namespace quarvel::test;
+using platform::kIdCancel;
+using platform::kIdYes;
+
+using InstallDriver = CEngineTest;
+
+TEST_F(InstallDriver, MapFoldersBelowAFolderAreInstalledBeforeIt) {
+    for (const char* folder : {"overviews", "gfx/env", "models", "sound/ambience", "sprites"}) {
+        MakeFolder(Mod(folder));
+    }
+    m_boxes.Answer(kIdYes);  // maps/old
+    WriteFile(m_temp / "pkg/maps/a.bsp", "a");
+    WriteFile(m_temp / "pkg/maps/old/b.bsp", "b");
+
+    Drop({"pkg"});
+
+    EXPECT_EQ(Log(), std::string(kUnstructuredHeader) + Copied("maps/b.bsp") + kStructuredHeader +
+                         Copied("maps/a.bsp") + Created("maps/old") + Copied("maps/old/b.bsp") +
+                         kFinished);
+    EXPECT_EQ(m_boxes.Shown().size(), 1u);
+}
+
+TEST_F(InstallDriver, AFolderIsInstalledOncePerDropButAgainInTheNextDrop) {
+    for (const char* folder : {"overviews", "gfx/env", "models", "sound/ambience", "sprites"}) {
+        MakeFolder(Mod(folder));
+    }
+    WriteFile(m_temp / "loose/m.bsp", "m");
+    WriteFile(m_temp / "pkg/maps/de_x.bsp", "x");
+
+    Drop({"loose", "pkg", "loose", "pkg/maps"});
+    const std::string once = std::string(kUnstructuredHeader) + Copied("maps/m.bsp") +
+                             kStructuredHeader + Copied("maps/de_x.bsp") + kFinished;
+    EXPECT_EQ(Log(), once);
+
+    Drop({"pkg"});
+    EXPECT_EQ(Log(), once + kStructuredHeader + Copied("maps/de_x.bsp") + kFinished);
+}
+
+TEST_F(InstallDriver, PackagesWithoutMapsGetTheSkinInstallEveryTime) {
+    for (const char* folder : {"models", "sprites", "sound/weapons", "gfx/vgui"}) {
+        MakeFolder(Mod(folder));
+    }
+    WriteFile(m_temp / "pack/knife.mdl", "k");
+
+    Drop({"pack", "pack"});
+
+    const std::string once = std::string(kNoMapsHeader) + Copied("models/knife.mdl");
+    EXPECT_EQ(Log(), once + once + kFinished);
+}
+
+TEST_F(InstallDriver, OnlyALowerCaseMapsFolderMakesAStructuredPackage) {
+    for (const char* folder : {"overviews", "gfx/env", "models", "sound/ambience", "sprites"}) {
+        MakeFolder(Mod(folder));
+    }
+    WriteFile(m_temp / "pkg/Maps/de_x.bsp", "x");
+
+    Drop({"pkg"});
+
+    EXPECT_EQ(Log(), std::string(kUnstructuredHeader) + Copied("maps/de_x.bsp") + kFinished);
+    EXPECT_EQ(m_engine.GetInstallLog().find("Map and supporting"), std::string::npos);
+}
+
+TEST_F(InstallDriver, ADroppedLooseFileFallsBackToTheSkinInstallOfThatPath) {
+    for (const char* folder : {"models", "sprites", "sound/weapons", "gfx/vgui"}) {
+        MakeFolder(Mod(folder));
+    }
+    WriteFile(m_temp / "de_x.bsp", "x");
+
+    Drop({"de_x.bsp"});
+
+    EXPECT_EQ(Log(), std::string(kNoMapsHeader) + kFinished);
+    EXPECT_FALSE(Exists(Mod("maps/de_x.bsp")));
+    EXPECT_TRUE(m_boxes.Shown().empty());
+}
+
+TEST_F(InstallDriver, CancelLeavesLaterPathsUntouchedAndStillCleansUp) {
+    WriteFile(m_temp / "first/custom/a.txt", "a");
+    WriteFile(m_temp / "first/maps/a.bsp", "a");
+    WriteFile(m_temp / "second/maps/b.bsp", "b");
+    m_boxes.Answer(kIdCancel);  // custom
+
+    Drop({"first", "second"});
+
+    EXPECT_EQ(Log(), std::string(kStructuredHeader) + kAborted + kFinished);
+    EXPECT_TRUE(m_engine.GetInstalledFolders().empty());
+    EXPECT_FALSE(Exists(m_engine.GetStagingRoot()));
+
+    // The next drop starts afresh.
+    Drop({"second"});
+    EXPECT_FALSE(m_engine.IsAborted());
+    EXPECT_TRUE(Exists(Mod("maps/b.bsp")));
+}
+
+TEST_F(InstallDriver, LinksInsideAPackageAreNeverEntered) {
+    WriteFile(m_temp / "outside/maps/evil.bsp", "evil");
+    WriteFile(m_temp / "pkg/maps/de_x.bsp", "x");
+    ASSERT_EQ(::symlink((m_temp / "outside").c_str(), (m_temp / "pkg/maps/loop").c_str()), 0);
+    ASSERT_EQ(::symlink((m_temp / "pkg").c_str(), (m_temp / "pkg/self").c_str()), 0);
+    m_boxes.Answer(platform::kIdNo);  // "loop" is a file type nobody accepted
+    m_boxes.Answer(platform::kIdNo);  // "self" too
+
+    Drop({"pkg"});
+
+    EXPECT_EQ(Log(), std::string(kStructuredHeader) + Copied("maps/de_x.bsp") +
+                         "File loop not installed.\r\nFile self not installed.\r\n" + kFinished);
+    EXPECT_FALSE(Exists(Mod("maps/evil.bsp")));
+}
+
+TEST_F(InstallDriver, APackageHoldingTheModDirectoryDoesNotCopyItIntoItself) {
+    WriteFile(m_temp / "hl/maps/de_x.bsp", "x");  // hl is the package root, cstrike inside it
+    MakeFolder(m_temp / "hl/cstrike/maps");
+    m_boxes.Answer(platform::kIdNo);  // hl.exe is no map file
+
+    Drop({"hl"});
+
+    EXPECT_EQ(Log(), std::string(kStructuredHeader) + "File hl.exe not installed.\r\n" +
+                         Copied("maps/de_x.bsp") + kFinished);
+    EXPECT_FALSE(Exists(Mod("cstrike")));
+}
+
+TEST_F(InstallDriver, StagingRootThatCannotBeMadeIsLoggedAndTheDropGoesOn) {
+    WriteFile(m_temp / "blocked", "a file where a folder should be");
+    m_engine.SetStagingRoot(m_temp / "blocked/__Orlimb_Temp");
+    WriteFile(m_temp / "pkg/maps/de_x.bsp", "x");
+
+    Drop({"pkg"});
+
+    const std::string root = m_temp / "blocked/__Orlimb_Temp";
+    EXPECT_EQ(Log(), "Error D3: " + root + " could not be created\r\nError Code: 3\r\n" +
+                         kStructuredHeader + Copied("maps/de_x.bsp") + kFinished +
+                         "Error D2: " + root + " \r\n3");
+}
+
+TEST_F(InstallDriver, RefreshCountsLineBreaksAcrossPiecesAndSendsOnlyWhatIsNew) {
+    m_engine.AppendLog("one\r");
+    m_engine.RefreshLog();
+    m_engine.AppendLog("\ntwo\r\nthree");
+    m_engine.RefreshLog();
+    EXPECT_EQ(m_log.m_nLineBreaks, 2u);
+    m_engine.RefreshLog();
+    EXPECT_EQ(m_log.m_nRefreshes, 3);
+    EXPECT_EQ(m_log.m_nLineBreaks, 2u);
+}
+
+TEST(InstallPaths, ArchivesAreToldByTheirNameAlone) {
+    EXPECT_TRUE(install::IsArchivePath("/x/MAP.ZIP"));
+    EXPECT_TRUE(install::IsArchivePath("a.zip"));
+    EXPECT_FALSE(install::IsArchivePath("zip"));
+    EXPECT_FALSE(install::IsArchivePath("/x/map.zip2"));
+    EXPECT_TRUE(install::EndsWithMapsFolder("/pkg/maps"));
+    EXPECT_FALSE(install::EndsWithMapsFolder("/pkg/Maps"));
+    EXPECT_FALSE(install::EndsWithMapsFolder("/pkg/mymaps"));
+    EXPECT_EQ(install::ParentFolder("/a/b  /c"), "/a/b");
+    EXPECT_EQ(install::ParentFolder("/top"), "/");
+    EXPECT_EQ(install::ParentFolder("bare"), "");
+}

@@ -1,0 +1,180 @@
+#include <fcntl.h>
+#include <gtest/gtest.h>
+#include <sys/stat.h>
+#include <unistd.h>
+
+#include <cstdlib>
+
+#include "TempFolder.h"
+#include "platform/FileSystem.h"
+
+using namespace platform;
+using quarvel::test::CTempFolder;
+using quarvel::test::Exists;
+using quarvel::test::MakeFolder;
+using quarvel::test::ReadFile;
+using quarvel::test::WriteFile;
+
+namespace {
+
+mode_t ModeOf(const std::string& path) {
+    struct stat info {};
+    EXPECT_EQ(::stat(path.c_str(), &info), 0) << path;
+    return info.st_mode & 07777;
+}
+
+}  // namespace
+
+TEST(FileSystem, ResolvesEachMissingComponentToItsCaseVariant) {
+    CTempFolder temp;
+    MakeFolder(temp / "mod/sound");
+    MakeFolder(temp / "mod/Maps");
+    MakeFolder(temp / "mod/maps");
+    WriteFile(temp / "mod/sound/Wind.wav", "");
+
+    // Written as on disk: unchanged. Otherwise the exact name wins, then byte order.
+    EXPECT_EQ(ResolvePath(temp / "mod/sound/Wind.wav"), temp / "mod/sound/Wind.wav");
+    EXPECT_EQ(ResolvePath(temp / "mod/SOUND/wind.WAV"), temp / "mod/sound/Wind.wav");
+    EXPECT_EQ(ResolvePath(temp / "mod/maps/x.bsp"), temp / "mod/maps/x.bsp");
+    EXPECT_EQ(ResolvePath(temp / "mod/MAPS/x.bsp"), temp / "mod/Maps/x.bsp");
+    // From the first component without any match on, the rest stays as written.
+    EXPECT_EQ(ResolvePath(temp / "mod/Sound/New/Deeper/"), temp / "mod/sound/New/Deeper/");
+    EXPECT_EQ(PathKind(temp / "MOD/Sound"), -1);
+    EXPECT_EQ(PathKind(temp / "mod/sound/wind.wav"), 1);
+    EXPECT_EQ(PathKind(temp / "mod/nothing"), 0);
+}
+
+TEST(FileSystem, CopyReplacesAndKeepsModeAndTimeButRefusesReadOnlyAndFolders) {
+    CTempFolder temp;
+    WriteFile(temp / "src/a.bsp", "new map");
+    ASSERT_EQ(::chmod((temp / "src/a.bsp").c_str(), 0640), 0);
+    const struct timespec times[2] = {{1000000000, 0}, {1000000000, 0}};
+    ASSERT_EQ(::utimensat(AT_FDCWD, (temp / "src/a.bsp").c_str(), times, 0), 0);
+    WriteFile(temp / "dst/a.bsp", "old map");
+
+    EXPECT_EQ(CopyFile(temp / "src/a.bsp", temp / "dst/A.BSP"), kErrorSuccess);
+    EXPECT_EQ(ReadFile(temp / "dst/a.bsp"), "new map");  // replaced under its existing name
+    EXPECT_FALSE(Exists(temp / "dst/A.BSP"));
+    EXPECT_EQ(ModeOf(temp / "dst/a.bsp"), 0640u);
+    struct stat info {};
+    ASSERT_EQ(::stat((temp / "dst/a.bsp").c_str(), &info), 0);
+    EXPECT_EQ(info.st_mtim.tv_sec, 1000000000);
+
+    // A read-only destination is refused even for root, as on Windows, and kept intact.
+    WriteFile(temp / "dst/ro.bsp", "keep");
+    ASSERT_EQ(::chmod((temp / "dst/ro.bsp").c_str(), 0444), 0);
+    EXPECT_EQ(CopyFile(temp / "src/a.bsp", temp / "dst/ro.bsp"), kErrorAccessDenied);
+    EXPECT_EQ(ReadFile(temp / "dst/ro.bsp"), "keep");
+    EXPECT_EQ(SetArchiveOnly(temp / "dst/ro.bsp"), kErrorSuccess);
+    EXPECT_EQ(CopyFile(temp / "src/a.bsp", temp / "dst/ro.bsp"), kErrorSuccess);
+
+    MakeFolder(temp / "dst/folder.bsp");
+    EXPECT_EQ(CopyFile(temp / "src/a.bsp", temp / "dst/folder.bsp"), kErrorAccessDenied);
+    EXPECT_EQ(CopyFile(temp / "src", temp / "dst/x"), kErrorAccessDenied);
+    EXPECT_EQ(CopyFile(temp / "src/missing", temp / "dst/x"), kErrorFileNotFound);
+    EXPECT_EQ(CopyFile(temp / "src/a.bsp", temp / "nowhere/x"), kErrorPathNotFound);
+    // No temporary file is left behind by any of these.
+    EXPECT_EQ(quarvel::test::ReadTree(temp / "dst").size(), 3u);
+}
+
+TEST(FileSystem, CopyWritesThroughALinkTheUserPlaced) {
+    CTempFolder temp;
+    WriteFile(temp / "src/a.wad", "new");
+    WriteFile(temp / "elsewhere/a.wad", "old");
+    MakeFolder(temp / "mod");
+    ASSERT_EQ(::symlink((temp / "elsewhere/a.wad").c_str(), (temp / "mod/a.wad").c_str()), 0);
+
+    EXPECT_EQ(CopyFile(temp / "src/a.wad", temp / "mod/a.wad"), kErrorSuccess);
+    EXPECT_EQ(ReadFile(temp / "elsewhere/a.wad"), "new");
+    EXPECT_TRUE(IsLink(temp / "mod/a.wad"));
+}
+
+TEST(FileSystem, FoldersAreCreatedAndRemovedWithWindowsErrorNumbers) {
+    CTempFolder temp;
+    EXPECT_EQ(CreateDirectory(temp / "a/"), kErrorSuccess);
+    EXPECT_EQ(CreateDirectory(temp / "A"), kErrorAlreadyExists);  // the same folder by case
+    EXPECT_FALSE(Exists(temp / "A"));
+    EXPECT_EQ(CreateDirectory(temp / "missing/b"), kErrorPathNotFound);
+    WriteFile(temp / "file", "");
+    EXPECT_EQ(CreateDirectory(temp / "file"), kErrorAlreadyExists);
+    EXPECT_EQ(CreateDirectory(temp / "file/sub"), kErrorPathNotFound);
+    EXPECT_EQ(CreatePrivateDirectory(temp / "private"), kErrorSuccess);
+    EXPECT_EQ(ModeOf(temp / "private"), 0700u);
+
+    WriteFile(temp / "a/inside", "");
+    EXPECT_EQ(RemoveDirectory(temp / "a"), kErrorDirNotEmpty);
+    EXPECT_EQ(RemoveDirectory(temp / "gone"), kErrorFileNotFound);
+    EXPECT_EQ(RemoveDirectory(temp / "gone/deeper"), kErrorPathNotFound);
+}
+
+TEST(FileSystem, DeleteRefusesReadOnlyFilesAndFoldersAndRemovesLinksNotTargets) {
+    CTempFolder temp;
+    WriteFile(temp / "ro", "x");
+    ASSERT_EQ(::chmod((temp / "ro").c_str(), 0444), 0);
+    EXPECT_EQ(DeleteFile(temp / "ro"), kErrorAccessDenied);
+    EXPECT_TRUE(Exists(temp / "ro"));
+    MakeFolder(temp / "dir");
+    EXPECT_EQ(DeleteFile(temp / "dir"), kErrorAccessDenied);
+    EXPECT_EQ(DeleteFile(temp / "none"), kErrorFileNotFound);
+
+    WriteFile(temp / "target/keep", "x");
+    ASSERT_EQ(::symlink((temp / "target").c_str(), (temp / "link").c_str()), 0);
+    EXPECT_EQ(DeleteFile(temp / "link"), kErrorSuccess);
+    EXPECT_TRUE(Exists(temp / "target/keep"));
+}
+
+TEST(FileSystem, ProbeOpensExistingFilesOnly) {
+    CTempFolder temp;
+    WriteFile(temp / "f", "");
+    MakeFolder(temp / "d");
+    ErrorCode error = 0;
+    const ProbeHandle handle = OpenProbe(temp / "F", &error);
+    ASSERT_NE(handle, kInvalidProbeHandle);
+    EXPECT_EQ(CloseProbe(handle), kErrorSuccess);
+    EXPECT_EQ(OpenProbe(temp / "d", &error), kInvalidProbeHandle);
+    EXPECT_EQ(OpenProbe(temp / "missing", &error), kInvalidProbeHandle);
+    EXPECT_EQ(error, kErrorFileNotFound);
+    EXPECT_NE(CloseProbe(kInvalidProbeHandle), kErrorSuccess);
+}
+
+namespace {
+
+// Sets an environment variable for one scope and puts the old value back.
+class CScopedEnvironment {
+  public:
+    CScopedEnvironment(const char* name, const char* value) : m_szName(name) {
+        if (const char* old = std::getenv(name)) {
+            m_strOld = old;
+            m_bHadValue = true;
+        }
+        ::setenv(name, value, 1);
+    }
+    ~CScopedEnvironment() {
+        if (m_bHadValue) {
+            ::setenv(m_szName, m_strOld.c_str(), 1);
+        } else {
+            ::unsetenv(m_szName);
+        }
+    }
+
+  private:
+    const char* m_szName;
+    std::string m_strOld;
+    bool m_bHadValue = false;
+};
+
+}  // namespace
+
+TEST(FileSystem, UserFoldersFollowTheXdgVariables) {
+    CScopedEnvironment home("HOME", "/home/player");
+    {
+        CScopedEnvironment cache("XDG_CACHE_HOME", "/somewhere/cache");
+        EXPECT_EQ(StagingRoot(), "/somewhere/cache/quarvel/__Orlimb_Temp");
+    }
+    {
+        CScopedEnvironment cache("XDG_CACHE_HOME", "relative/ignored");
+        EXPECT_EQ(StagingRoot(), "/home/player/.cache/quarvel/__Orlimb_Temp");
+    }
+    CScopedEnvironment config("XDG_CONFIG_HOME", "/cfg");
+    EXPECT_EQ(SettingsFolder(), "/cfg/Quarvel");
+}
