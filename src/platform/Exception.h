@@ -7,13 +7,13 @@ namespace platform {
 
 // Base of every exception the program throws; thrown by value, caught by reference.
 class CException : public std::exception {
-public:
+  public:
     const char* what() const noexcept override { return "Quarvel exception"; }
 };
 
 // A file that could not be opened, created, read or written.
 class CFileException : public CException {
-public:
+  public:
     // Causes as the old framework numbered them; callers and tests compare against these.
     enum Cause : int {
         none = 0,

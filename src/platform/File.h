@@ -11,7 +11,7 @@ namespace platform {
 // framework's CFile: failures to open are reported through a CFileException,
 // failures of reads, writes and seeks are thrown as one.
 class CFile {
-public:
+  public:
     enum OpenFlags : unsigned {
         modeRead = 0x0000,
         modeWrite = 0x0001,
@@ -43,7 +43,7 @@ public:
     const std::string& GetFilePath() const { return m_strFilePath; }
     virtual void SetFilePath(const std::string& path) { m_strFilePath = path; }
 
-private:
+  private:
     [[noreturn]] void ThrowLastError() const;
 
     int m_hFile = -1;

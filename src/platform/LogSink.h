@@ -8,7 +8,7 @@ namespace platform {
 // Receives the install log as it grows. The owner shows it: a log pane in the
 // window, standard output in the command line.
 class CLogSink {
-public:
+  public:
     virtual ~CLogSink() = default;
     // Called on every log refresh with the text appended since the previous call
     // (possibly empty) and the number of "\r\n" line breaks in the whole log, so

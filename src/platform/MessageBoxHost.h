@@ -25,7 +25,7 @@ enum MessageBoxResult : int {
 
 // The modal message box. An empty caption means the application name.
 class CMessageBoxHost {
-public:
+  public:
     virtual ~CMessageBoxHost() = default;
     virtual int MessageBox(const std::string& text, const std::string& caption, unsigned type) = 0;
 };

@@ -1,9 +1,9 @@
 #include "TextCase.h"
 
+#include <locale.h>
 #include <clocale>
 #include <cstdint>
 #include <cwctype>
-#include <locale.h>
 
 namespace platform {
 namespace {
