@@ -1,6 +1,7 @@
 #include "CliApplication.h"
 
 #include <cstdio>
+#include <filesystem>
 #include <iostream>
 
 #include "CliOptions.h"
@@ -8,6 +9,9 @@
 #include "TerminalMessageBoxHost.h"
 #include "install/InstallEngine.h"
 #include "platform/FileSystem.h"
+#include "settings/ModDirDiscovery.h"
+#include "settings/ModDirValidation.h"
+#include "settings/SettingsStore.h"
 
 namespace cli {
 namespace {
@@ -18,6 +22,86 @@ constexpr const char* kVersion = "0.1.0";
 int UsageError(const std::string& message) {
     std::cerr << kApplicationName << ": " << message << '\n';
     return kExitUsage;
+}
+
+CTerminalMessageBoxHost MakeMessageBoxes(const SCliOptions& options) {
+    return CTerminalMessageBoxHost(options.m_eAnswer, std::cin, std::cerr, kApplicationName);
+}
+
+int ListModDirectories(const SCliOptions& options) {
+    CTerminalMessageBoxHost messageBoxes = MakeMessageBoxes(options);
+    const std::vector<std::string> candidates = settings::FindModDirCandidates(messageBoxes);
+    for (const std::string& candidate : candidates) {
+        std::cout << candidate << '\n';
+    }
+    return candidates.empty() ? kExitCancelled : kExitInstalled;
+}
+
+int SetModDirectory(const SCliOptions& options) {
+    // Made absolute, but otherwise checked exactly as typed into the dialog.
+    std::error_code ignored;
+    std::string directory = std::filesystem::absolute(*options.m_strSetModDir, ignored).string();
+    CTerminalMessageBoxHost messageBoxes = MakeMessageBoxes(options);
+    switch (settings::ValidateModDirectory(directory, messageBoxes)) {
+        case settings::EModDirCheck::kAccepted:
+            break;
+        case settings::EModDirCheck::kDeclined:
+            return kExitCancelled;
+        default:
+            return kExitUsage;
+    }
+    settings::CSettingsStore store(messageBoxes);
+    if (!store.StoreModDirectory(directory)) {
+        return kExitWithErrors;
+    }
+    std::cout << directory << '\n';
+    return kExitInstalled;
+}
+
+// The mod directory to install into: --mod-dir, else the stored one. Empty
+// after a message when there is none that can be used.
+std::string ChooseModDirectory(const SCliOptions& options) {
+    std::string directory;
+    if (options.m_strModDir) {
+        directory = NormalisePath(*options.m_strModDir);
+    } else if (const auto stored = settings::ReadStoredModDirectory()) {
+        directory = NormalisePath(*stored);
+    } else {
+        UsageError(
+            "no mod directory: give one with --mod-dir DIR, or store one with "
+            "--set-mod-dir DIR (or in Quarvel's configuration)");
+        return {};
+    }
+    if (platform::PathKind(directory) != -1) {
+        UsageError("the mod directory " + directory + " is not an existing folder");
+        return {};
+    }
+    return platform::ResolvePath(directory);
+}
+
+int InstallPaths(const SCliOptions& options) {
+    const std::string modDirectory = ChooseModDirectory(options);
+    if (modDirectory.empty()) {
+        return kExitUsage;
+    }
+    if (options.m_paths.empty()) {
+        return UsageError("nothing to install: give at least one PATH (see --help)");
+    }
+    std::vector<std::string> paths;
+    for (const std::string& path : options.m_paths) {
+        paths.push_back(NormalisePath(path));
+    }
+
+    CTerminalMessageBoxHost messageBoxes = MakeMessageBoxes(options);
+    CStdoutLogSink logSink(stdout);
+    install::CInstallEngine engine(messageBoxes, logSink);
+    engine.SetModDirectory(modDirectory);
+    engine.InstallPaths(paths);
+
+    if (engine.IsAborted()) {
+        return kExitCancelled;
+    }
+    return engine.GetErrorCount() > 0 ? kExitWithErrors : kExitInstalled;
 }
 
 }  // namespace
@@ -36,32 +120,13 @@ int RunCli(const std::vector<std::string>& arguments) {
         std::cout << kApplicationName << ' ' << kVersion << '\n';
         return kExitInstalled;
     }
-    if (!options->m_strModDir) {
-        return UsageError("no mod directory: give one with --mod-dir DIR");
+    if (options->m_bListModDirs) {
+        return ListModDirectories(*options);
     }
-    std::string modDirectory = NormalisePath(*options->m_strModDir);
-    if (platform::PathKind(modDirectory) != -1) {
-        return UsageError("the mod directory " + modDirectory + " is not an existing folder");
+    if (options->m_strSetModDir) {
+        return SetModDirectory(*options);
     }
-    modDirectory = platform::ResolvePath(modDirectory);
-    if (options->m_paths.empty()) {
-        return UsageError("nothing to install: give at least one PATH (see --help)");
-    }
-    std::vector<std::string> paths;
-    for (const std::string& path : options->m_paths) {
-        paths.push_back(NormalisePath(path));
-    }
-
-    CTerminalMessageBoxHost messageBoxes(options->m_eAnswer, std::cin, std::cerr, kApplicationName);
-    CStdoutLogSink logSink(stdout);
-    install::CInstallEngine engine(messageBoxes, logSink);
-    engine.SetModDirectory(modDirectory);
-    engine.InstallPaths(paths);
-
-    if (engine.IsAborted()) {
-        return kExitCancelled;
-    }
-    return engine.GetErrorCount() > 0 ? kExitWithErrors : kExitInstalled;
+    return InstallPaths(*options);
 }
 
 }  // namespace cli

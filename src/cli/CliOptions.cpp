@@ -45,6 +45,10 @@ std::optional<SCliOptions> ParseCliOptions(const std::vector<std::string>& argum
             options.m_bVersion = true;
             continue;
         }
+        if (argument == "--list-mod-dirs") {
+            options.m_bListModDirs = true;
+            continue;
+        }
         // Options with a value, given as "--name VALUE" or "--name=VALUE".
         std::string name = argument;
         std::optional<std::string> value;
@@ -52,7 +56,7 @@ std::optional<SCliOptions> ParseCliOptions(const std::vector<std::string>& argum
             name = argument.substr(0, equals);
             value = argument.substr(equals + 1);
         }
-        if (name != "--mod-dir" && name != "--answer") {
+        if (name != "--mod-dir" && name != "--answer" && name != "--set-mod-dir") {
             error = "unknown option " + argument;
             return std::nullopt;
         }
@@ -65,12 +69,20 @@ std::optional<SCliOptions> ParseCliOptions(const std::vector<std::string>& argum
         }
         if (name == "--mod-dir") {
             options.m_strModDir = *value;
+        } else if (name == "--set-mod-dir") {
+            options.m_strSetModDir = *value;
         } else if (const auto answer = ParseAnswer(*value)) {
             options.m_eAnswer = *answer;
         } else {
             error = "--answer takes ask, yes, no or cancel, not \"" + *value + "\"";
             return std::nullopt;
         }
+    }
+    const int modes = (options.m_bListModDirs ? 1 : 0) + (options.m_strSetModDir ? 1 : 0) +
+                      (options.m_paths.empty() ? 0 : 1);
+    if (modes > 1) {
+        error = "--list-mod-dirs, --set-mod-dir and PATHs go in separate runs";
+        return std::nullopt;
     }
     return options;
 }
@@ -86,15 +98,21 @@ std::string NormalisePath(const std::string& path) {
 
 std::string UsageText() {
     return "Usage: quarvel-cli [--mod-dir DIR] [--answer ask|yes|no|cancel] PATH...\n"
+           "       quarvel-cli --list-mod-dirs\n"
+           "       quarvel-cli [--answer ask|yes|no|cancel] --set-mod-dir DIR\n"
            "Installs map packages (folders or zip archives) into a Half-Life mod directory.\n"
            "\n"
-           "  --mod-dir DIR   the mod directory to install into (for example .../cstrike);\n"
-           "                  without it, the directory stored by Quarvel's configuration\n"
-           "  --answer MODE   how questions are answered: ask (read a line from standard\n"
-           "                  input: y, n or c; empty gives the default), or yes, no or\n"
-           "                  cancel for every question\n"
-           "  --help          show this text\n"
-           "  --version       show the version\n"
+           "  --mod-dir DIR      the mod directory to install into (for example .../cstrike);\n"
+           "                     without it, the directory stored by Quarvel's configuration\n"
+           "  --answer MODE      how questions are answered: ask (read a line from standard\n"
+           "                     input: y, n or c; empty gives the default), or yes, no or\n"
+           "                     cancel for every question\n"
+           "  --list-mod-dirs    find the mod directories of the Steam installation and\n"
+           "                     print them, newest first (exit 1 when none is found)\n"
+           "  --set-mod-dir DIR  check DIR as the configuration dialog does and store it as\n"
+           "                     the mod directory (exit 1 when declined)\n"
+           "  --help             show this text\n"
+           "  --version          show the version\n"
            "\n"
            "The PATHs are handled as one drop, in order. The install log goes to standard\n"
            "output, questions and messages to standard error.\n"

@@ -11,6 +11,8 @@ enum class EAnswerMode { Ask, Yes, No, Cancel };
 struct SCliOptions {
     bool m_bHelp = false;
     bool m_bVersion = false;
+    bool m_bListModDirs = false;
+    std::optional<std::string> m_strSetModDir;
     std::optional<std::string> m_strModDir;
     EAnswerMode m_eAnswer = EAnswerMode::Ask;
     std::vector<std::string> m_paths;

@@ -117,3 +117,52 @@ TEST_F(Cli, HelpAndVersion) {
     EXPECT_EQ(result.m_nExitStatus, 0);
     EXPECT_TRUE(result.m_strOut.starts_with("quarvel-cli "));
 }
+
+TEST_F(Cli, SetModDirStoresAValidatedDirectoryThatInstallsThenUse) {
+    SProcessResult result = Run({"--set-mod-dir", "hl/cstrike/"});
+    EXPECT_EQ(result.m_nExitStatus, 0) << result.m_strErr;
+    EXPECT_EQ(result.m_strOut, (m_temp / "hl/cstrike") + "\n");
+
+    result = Run({"pkg"}, "y\n");
+    EXPECT_EQ(result.m_nExitStatus, 0) << result.m_strErr;
+    EXPECT_EQ(ReadFile(Mod("maps/de_x.bsp")), "bsp");
+
+    // No game beside it: the warning defaults to No, and nothing is stored.
+    MakeFolder(m_temp / "nogame/cstrike");
+    result = Run({"--set-mod-dir", "nogame/cstrike"}, "\n");
+    EXPECT_EQ(result.m_nExitStatus, 1);
+    EXPECT_NE(result.m_strErr.find("Warning, Potential Invalid Directory\n"), std::string::npos);
+    result = Run({"--answer", "yes", "--set-mod-dir", "nogame/cstrike"});
+    EXPECT_EQ(result.m_nExitStatus, 0);
+    EXPECT_EQ(result.m_strOut, (m_temp / "nogame/cstrike") + "\n");
+
+    result = Run({"--set-mod-dir", "missing"});
+    EXPECT_EQ(result.m_nExitStatus, 2);
+    EXPECT_NE(result.m_strErr.find("does not exist"), std::string::npos);
+}
+
+TEST_F(Cli, SetModDirReportsASettingsFolderThatCannotBeWritten) {
+    WriteFile(m_temp / "blocked", "a file where the settings folder would go");
+    const SProcessResult result =
+        RunCliProcess({"--set-mod-dir", "hl/cstrike"}, m_temp.Path(), "",
+                      {"XDG_CONFIG_HOME=" + (m_temp / "blocked"), "HOME=" + m_temp.Path()});
+    EXPECT_EQ(result.m_nExitStatus, 3);
+    EXPECT_NE(result.m_strErr.find("quarvel-cli\nError Code 14\n"), std::string::npos);
+    EXPECT_EQ(result.m_strOut, "");
+}
+
+TEST_F(Cli, ListModDirsPrintsTheSteamCandidatesOrFailsWithoutAny) {
+    SProcessResult result = Run({"--list-mod-dirs"});
+    EXPECT_EQ(result.m_nExitStatus, 1);
+    EXPECT_EQ(result.m_strOut, "");
+
+    const std::string game = m_temp / ".local/share/Steam/steamapps/common/Half-Life";
+    MakeFolder(game + "/cstrike/maps");
+    MakeFolder(game + "/tfc/maps");
+    WriteFile(game + "/hl.exe", "");
+    result = Run({"--list-mod-dirs"});
+    EXPECT_EQ(result.m_nExitStatus, 0) << result.m_strErr;
+    EXPECT_NE(result.m_strOut.find(game + "/cstrike\n"), std::string::npos);
+    EXPECT_NE(result.m_strOut.find(game + "/tfc\n"), std::string::npos);
+    EXPECT_EQ(CountLines(result.m_strOut), 2);
+}
