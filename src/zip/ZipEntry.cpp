@@ -1,0 +1,131 @@
+#include "ZipEntry.h"
+
+#include "ZipException.h"
+#include "ZipFieldReader.h"
+#include "ZipNameCodec.h"
+#include "ZipVolume.h"
+#include "platform/PathSeparator.h"
+
+namespace zip {
+namespace {
+
+constexpr std::uint32_t kUnixTypeMask = 0170000;
+constexpr std::uint32_t kUnixDirectory = 0040000;
+
+// Reads a variable part of a record with plain reads: it must come whole from
+// the current volume.
+bool ReadPart(CZipVolume& volume, CZipBuffer& buffer, std::uint16_t size) {
+    buffer.Allocate(size);
+    return size == 0 || volume.File().Read(buffer.Data(), size) == size;
+}
+
+}  // namespace
+
+bool CZipEntry::ReadCentral(CZipVolume& volume) {
+    unsigned char record[kCentralRecordSize];
+    volume.ReadBytes(record, kCentralRecordSize, true);
+    CZipFieldReader fields(record, sizeof record);
+    m_nSignature = fields.ReadUInt32();
+    m_nVersionMadeBy = fields.ReadUInt16();
+    m_nVersionNeeded = fields.ReadUInt16();
+    m_nFlags = fields.ReadUInt16();
+    m_nMethod = fields.ReadUInt16();
+    m_nModTime = fields.ReadUInt16();
+    m_nModDate = fields.ReadUInt16();
+    m_nCrc32 = fields.ReadUInt32();
+    m_nCompressedSize = fields.ReadUInt32();
+    m_nUncompressedSize = fields.ReadUInt32();
+    const std::uint16_t nameSize = fields.ReadUInt16();
+    const std::uint16_t extraSize = fields.ReadUInt16();
+    const std::uint16_t commentSize = fields.ReadUInt16();
+    m_nStartVolume = fields.ReadUInt16();
+    m_nInternalAttr = fields.ReadUInt16();
+    m_nExternalAttr = fields.ReadUInt32();
+    m_nLocalHeaderOffset = fields.ReadUInt32();
+    m_nStoredNameSize = nameSize;
+    if (!fields.IsValid() || m_nSignature != kCentralSignature) {
+        return false;
+    }
+    const int startVolume = volume.CurrentVolume();
+    if (!ReadPart(volume, m_bufName, nameSize) || !ReadPart(volume, m_bufExtraField, extraSize) ||
+        !ReadPart(volume, m_bufComment, commentSize)) {
+        return false;
+    }
+    return volume.CurrentVolume() == startVolume;
+}
+
+std::uint16_t CZipEntry::CheckLocal(CZipVolume& volume) const {
+    unsigned char header[kLocalHeaderSize];
+    volume.ReadBytes(header, kLocalHeaderSize, true);
+    CZipFieldReader fields(header, sizeof header);
+    const std::uint32_t signature = fields.ReadUInt32();
+    fields.Skip(2);  // version needed
+    const std::uint16_t flags = fields.ReadUInt16();
+    const std::uint16_t method = fields.ReadUInt16();
+    fields.Skip(4);  // time and date
+    const std::uint32_t crc = fields.ReadUInt32();
+    const std::uint32_t compressedSize = fields.ReadUInt32();
+    const std::uint32_t uncompressedSize = fields.ReadUInt32();
+    const std::uint16_t nameSize = fields.ReadUInt16();
+    const std::uint16_t extraSize = fields.ReadUInt16();
+
+    bool valid = fields.IsValid() && signature == kLocalSignature && flags == m_nFlags &&
+                 method == m_nMethod &&
+                 (m_nMethod == kMethodStored || m_nMethod == kMethodDeflated) &&
+                 nameSize == m_nStoredNameSize;
+    if (valid && (flags & kFlagDataDescriptor) == 0) {
+        valid = crc == m_nCrc32 && compressedSize == m_nCompressedSize &&
+                uncompressedSize == m_nUncompressedSize;
+    }
+    if (!valid) {
+        volume.ThrowError(kErrBadArchive);
+    }
+    volume.File().Seek(nameSize, platform::CFile::current);
+    return extraSize;
+}
+
+void CZipEntry::ConvertName() {
+    const std::string name =
+        DecodeStoredName(m_bufName.Data(), m_bufName.Size(), (m_nFlags & kFlagUtf8Name) != 0);
+    m_bufName.Allocate(static_cast<std::uint32_t>(name.size()));
+    if (!name.empty()) {
+        name.copy(reinterpret_cast<char*>(m_bufName.Data()), name.size());
+    }
+}
+
+std::string CZipEntry::GetFileName() const {
+    return std::string(reinterpret_cast<const char*>(m_bufName.Data()), m_bufName.Size());
+}
+
+std::time_t CZipEntry::GetModTime() const {
+    std::tm local{};
+    local.tm_year = ((m_nModDate >> 9) & 0x7F) + 80;
+    local.tm_mon = ((m_nModDate >> 5) & 0x0F) - 1;
+    local.tm_mday = m_nModDate & 0x1F;
+    local.tm_hour = (m_nModTime >> 11) & 0x1F;
+    local.tm_min = (m_nModTime >> 5) & 0x3F;
+    local.tm_sec = (m_nModTime & 0x1F) * 2;
+    local.tm_isdst = -1;
+    return std::mktime(&local);
+}
+
+std::uint32_t CZipEntry::RecordSize() const {
+    return kCentralRecordSize + m_nStoredNameSize +
+           static_cast<std::uint16_t>(m_bufExtraField.Size()) +
+           static_cast<std::uint16_t>(m_bufComment.Size());
+}
+
+bool CZipEntry::IsDirectory() const {
+    if ((m_nExternalAttr & kAttributeDirectory) != 0) {
+        return true;
+    }
+    if ((m_nVersionMadeBy >> 8) == 3 && (UnixMode() & kUnixTypeMask) == kUnixDirectory) {
+        return true;
+    }
+    const std::uint32_t size = m_bufName.Size();
+    return size != 0 && m_nCompressedSize == 0 && m_nUncompressedSize == 0 &&
+           (m_bufName.Data()[size - 1] == platform::kPathSeparator ||
+            m_bufName.Data()[size - 1] == '\\');
+}
+
+}  // namespace zip

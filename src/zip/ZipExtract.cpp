@@ -1,0 +1,256 @@
+#include <algorithm>
+#include <cstring>
+#include <vector>
+
+#include "ZipAttributes.h"
+#include "ZipException.h"
+#include "ZipPathSplit.h"
+#include "ZipReader.h"
+#include "platform/PathSeparator.h"
+
+namespace zip {
+namespace {
+
+// A file entry needs a name to write: "a/" or "a/." would name a folder.
+bool HasFileName(const std::string& relative) {
+    const std::string name = CZipPathSplit::NameExt(relative);
+    return !name.empty() && name != ".";
+}
+
+std::string WithoutTrailingSeparators(std::string path) {
+    while (!path.empty() && path.back() == platform::kPathSeparator) {
+        path.pop_back();
+    }
+    return path;
+}
+
+}  // namespace
+
+bool CZipReader::ExtractEntry(int index, const std::string& targetDir, bool fullPath,
+                              std::string_view newName, ProgressCallback progress, int userData,
+                              std::uint32_t bufferSize) {
+    if (bufferSize == 0) {
+        return false;
+    }
+    CZipEntry entry;
+    if (!ReadEntryHeader(entry, index)) {
+        return false;
+    }
+    const std::string name = newName.empty() ? entry.GetFileName() : std::string(newName);
+    if (!IsConfinedEntryName(name)) {
+        return false;
+    }
+    const std::string relative =
+        fullPath ? CZipPathSplit::PathNoDrive(name) : CZipPathSplit::NameExt(name);
+    const std::string target =
+        WithoutTrailingSeparators(targetDir) + platform::kPathSeparator + relative;
+
+    if (IsDirectoryEntry(index)) {
+        if (CreateDirectories(target)) {
+            ApplyEntryAttributes(target, entry, true);
+        }
+        return true;
+    }
+    if (!HasFileName(relative) || !OpenEntry(index)) {
+        return false;
+    }
+    try {
+        CreateDirectories(CZipPathSplit::DriveDir(target));
+        platform::CFile out;
+        platform::CFileException error;
+        if (!out.Open(target,
+                      platform::CFile::modeCreate | platform::CFile::shareDenyWrite |
+                          platform::CFile::modeWrite,
+                      &error)) {
+            throw error;
+        }
+        const std::uint32_t total = progress ? entry.m_nUncompressedSize : 0;
+        std::vector<unsigned char> buffer(bufferSize);
+        std::uint32_t done = 0;
+        std::uint32_t got = 0;
+        do {
+            got = ReadEntryData(buffer.data(), bufferSize);
+            if (got > 0) {
+                out.Write(buffer.data(), got);
+                done += got;
+                if (progress && !progress(total, done, userData)) {
+                    break;
+                }
+            }
+        } while (got == bufferSize);
+        return CloseEntryFile(out) == 1;
+    } catch (...) {
+        // The partial file stays; the reader is ready for the next entry.
+        ReleaseEntry();
+        throw;
+    }
+}
+
+bool CZipReader::OpenEntry(int index) {
+    if (IsClosed(true) || !m_catalog.IsValidIndex(index) || m_nEntryState != kNoEntry) {
+        return false;
+    }
+    const CZipEntry& entry = m_catalog.Entry(index);
+    // No password can be given, so an encrypted entry is left unread whatever
+    // its method.
+    if (entry.IsEncrypted()) {
+        return false;
+    }
+    m_bufRead.Allocate(kReadChunk);
+    m_catalog.OpenCatalogEntry(index);
+    if (entry.m_nMethod != CZipEntry::kMethodStored &&
+        entry.m_nMethod != CZipEntry::kMethodDeflated) {
+        ThrowError(kErrBadArchive);
+    }
+    m_stream = z_stream{};
+    m_bStreamEnded = false;
+    if (entry.m_nMethod == CZipEntry::kMethodDeflated) {
+        m_stream.zalloc = CZipAllocationList::Allocate;
+        m_stream.zfree = CZipAllocationList::Free;
+        m_stream.opaque = m_bTrackAllocations ? &m_allocations : nullptr;
+        // Raw deflate data: no zlib header, a 32 KB window.
+        CheckZlib(inflateInit2(&m_stream, -MAX_WBITS));
+        m_bInflating = true;
+    }
+    m_nCompressedLeft = entry.m_nCompressedSize;
+    m_nUncompressedLeft = entry.m_nUncompressedSize;
+    m_nRunningCrc = 0;
+    m_nEntryState = kEntryReading;
+    return true;
+}
+
+std::uint32_t CZipReader::ReadEntryData(unsigned char* buffer, std::uint32_t length) {
+    if (m_nEntryState != kEntryReading || buffer == nullptr || length == 0) {
+        return 0;
+    }
+    const bool stored = m_catalog.CurrentEntry()->m_nMethod == CZipEntry::kMethodStored;
+    // Never more than the entry declares: the rest of a longer stream is a fault.
+    m_stream.next_out = buffer;
+    m_stream.avail_out = std::min(length, m_nUncompressedLeft);
+    const bool force = m_stream.avail_out == 0 && m_nCompressedLeft > 0;
+    std::uint32_t delivered = 0;
+    while (!m_bStreamEnded && (m_stream.avail_out > 0 || (force && m_nCompressedLeft > 0))) {
+        if (m_stream.avail_in == 0 && m_nCompressedLeft > 0) {
+            const std::uint32_t chunk = std::min(m_nCompressedLeft, m_bufRead.Size());
+            m_volume.ReadBytes(m_bufRead.Data(), chunk, false);
+            m_nCompressedLeft -= chunk;
+            m_stream.next_in = m_bufRead.Data();
+            m_stream.avail_in = chunk;
+        }
+        if (stored) {
+            const std::uint32_t count = std::min(m_stream.avail_out, m_stream.avail_in);
+            if (count == 0) {
+                break;
+            }
+            std::memcpy(m_stream.next_out, m_stream.next_in, count);
+            m_nRunningCrc = crc32(m_nRunningCrc, m_stream.next_out, count);
+            m_stream.next_in += count;
+            m_stream.avail_in -= count;
+            m_stream.next_out += count;
+            m_stream.avail_out -= count;
+            m_stream.total_out += count;
+            m_nUncompressedLeft -= count;
+            delivered += count;
+            continue;
+        }
+        const Bytef* produced = m_stream.next_out;
+        const uLong before = m_stream.total_out;
+        const int result = inflate(&m_stream, Z_SYNC_FLUSH);
+        const auto count = static_cast<std::uint32_t>(m_stream.total_out - before);
+        m_nRunningCrc = crc32(m_nRunningCrc, produced, count);
+        m_nUncompressedLeft -= count;
+        delivered += count;
+        if (result == Z_STREAM_END) {
+            m_bStreamEnded = true;
+        } else if (result == Z_BUF_ERROR && m_stream.avail_out == 0 && m_stream.avail_in > 0) {
+            // The stream wants to yield more than the declared size.
+            ThrowError(kErrBadArchive);
+        } else if (result != Z_OK) {
+            // A raw stream never asks for a dictionary, and a result that made no
+            // progress must not loop.
+            ThrowError(result);
+        }
+    }
+    return delivered;
+}
+
+int CZipReader::CloseEntryFile(platform::CFile& out) {
+    const std::string path = out.GetFilePath();
+    out.Close();
+    return CloseEntry(path, false);
+}
+
+int CZipReader::CloseEntry(std::string_view path, bool afterException) {
+    if (m_nEntryState != kEntryReading) {
+        return 0;
+    }
+    int result = 1;
+    if (!afterException) {
+        const CZipEntry& entry = *m_catalog.CurrentEntry();
+        if (m_nUncompressedLeft != 0) {
+            result = -1;
+        } else {
+            if (m_bInflating && !m_bStreamEnded) {
+                FinishStream();
+            }
+            if (m_nRunningCrc != entry.m_nCrc32) {
+                ThrowError(kErrBadCrc);
+            }
+            // A descriptor is only where the data ends, so it is checked only for
+            // data read to its end.
+            if (entry.HasDataDescriptor()) {
+                SkipCompressedData();
+                m_catalog.CheckDataDescriptor();
+            }
+        }
+        if (m_bInflating) {
+            inflateEnd(&m_stream);
+            m_bInflating = false;
+        }
+        if (!path.empty()) {
+            result = StampExtractedFile(std::string(path), entry, result);
+        }
+    }
+    ReleaseEntry();
+    return result;
+}
+
+void CZipReader::FinishStream() {
+    // Output room of one byte: any byte the stream still yields is beyond the
+    // declared size.
+    unsigned char extra = 0;
+    while (!m_bStreamEnded) {
+        if (m_stream.avail_in == 0) {
+            if (m_nCompressedLeft == 0) {
+                // Every declared byte arrived; the CRC-32 decides about the data.
+                return;
+            }
+            const std::uint32_t chunk = std::min(m_nCompressedLeft, m_bufRead.Size());
+            m_volume.ReadBytes(m_bufRead.Data(), chunk, false);
+            m_nCompressedLeft -= chunk;
+            m_stream.next_in = m_bufRead.Data();
+            m_stream.avail_in = chunk;
+        }
+        m_stream.next_out = &extra;
+        m_stream.avail_out = 1;
+        const int result = inflate(&m_stream, Z_SYNC_FLUSH);
+        if (m_stream.avail_out == 0) {
+            ThrowError(kErrBadArchive);
+        }
+        if (result == Z_STREAM_END) {
+            m_bStreamEnded = true;
+        } else if (result != Z_OK && !(result == Z_BUF_ERROR && m_stream.avail_in == 0)) {
+            ThrowError(result);
+        }
+    }
+}
+
+void CZipReader::SkipCompressedData() {
+    while (m_nCompressedLeft > 0) {
+        const std::uint32_t chunk = std::min(m_nCompressedLeft, m_bufRead.Size());
+        m_volume.ReadBytes(m_bufRead.Data(), chunk, false);
+        m_nCompressedLeft -= chunk;
+    }
+}
+
+}  // namespace zip

@@ -1,0 +1,110 @@
+#include "ZipPathSplit.h"
+
+#include <vector>
+
+#include "platform/FileSystem.h"
+#include "platform/PathSeparator.h"
+
+namespace zip {
+namespace {
+
+constexpr char kSeparator = platform::kPathSeparator;
+// The longest path the file system accepts; longer ones are refused before any
+// walk, so a stored name of thousands of levels costs nothing.
+constexpr std::size_t kLongestPath = 4096;
+
+bool IsDriveLetter(char c) {
+    return (c >= 'A' && c <= 'Z') || (c >= 'a' && c <= 'z');
+}
+
+std::string StripTrailingSeparators(std::string path) {
+    while (path.size() > 1 && path.back() == kSeparator) {
+        path.pop_back();
+    }
+    return path;
+}
+
+}  // namespace
+
+CZipPathSplit::CZipPathSplit(std::string_view path) {
+    if (path.size() >= 2 && path[1] == ':' && IsDriveLetter(path[0])) {
+        m_strDrive = std::string(path.substr(0, 2));
+        path.remove_prefix(2);
+    }
+    const std::size_t slash = path.rfind(kSeparator);
+    const std::size_t nameStart = slash == std::string_view::npos ? 0 : slash + 1;
+    m_strDir = std::string(path.substr(0, nameStart));
+    const std::string_view nameExt = path.substr(nameStart);
+    const std::size_t dot = nameExt.rfind('.');
+    m_strName = std::string(nameExt.substr(0, dot));
+    if (dot != std::string_view::npos) {
+        m_strExt = std::string(nameExt.substr(dot));
+    }
+}
+
+std::string CZipPathSplit::DriveDir(std::string_view path) {
+    const CZipPathSplit split(path);
+    return split.m_strDrive + split.m_strDir;
+}
+
+std::string CZipPathSplit::Title(std::string_view path) {
+    return CZipPathSplit(path).m_strName;
+}
+
+std::string CZipPathSplit::PathNoDrive(std::string_view path) {
+    const CZipPathSplit split(path);
+    const std::size_t first = split.m_strDir.find_first_not_of(kSeparator);
+    const std::string dir = first == std::string::npos ? "" : split.m_strDir.substr(first);
+    return dir + split.m_strName + split.m_strExt;
+}
+
+std::string CZipPathSplit::NameExt(std::string_view path) {
+    const CZipPathSplit split(path);
+    return split.m_strName + split.m_strExt;
+}
+
+bool IsConfinedEntryName(std::string_view name) {
+    if (name.find('\0') != std::string_view::npos) {
+        return false;
+    }
+    const std::string relative = CZipPathSplit::PathNoDrive(name);
+    std::size_t start = 0;
+    while (start <= relative.size()) {
+        std::size_t end = relative.find(kSeparator, start);
+        if (end == std::string::npos) {
+            end = relative.size();
+        }
+        if (relative.compare(start, end - start, "..") == 0) {
+            return false;
+        }
+        start = end + 1;
+    }
+    return true;
+}
+
+bool CreateDirectories(const std::string& path) {
+    // Walks up to the first folder that exists, then creates the rest top-down;
+    // a loop rather than recursion, as a hostile name may have thousands of levels.
+    if (path.size() >= kLongestPath) {
+        return false;
+    }
+    std::vector<std::string> missing;
+    std::string current = StripTrailingSeparators(path);
+    while (!current.empty() && platform::PathKind(current) != -1) {
+        const std::string parent = StripTrailingSeparators(CZipPathSplit::DriveDir(current));
+        if (parent == current) {
+            break;
+        }
+        missing.push_back(current);
+        current = parent;
+    }
+    for (auto folder = missing.rbegin(); folder != missing.rend(); ++folder) {
+        if (platform::CreateDirectory(*folder) != platform::kErrorSuccess &&
+            platform::PathKind(*folder) != -1) {
+            return false;
+        }
+    }
+    return true;
+}
+
+}  // namespace zip

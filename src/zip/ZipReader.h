@@ -1,0 +1,102 @@
+#pragma once
+
+#include <zlib.h>
+
+#include <cstdint>
+#include <string>
+#include <string_view>
+
+#include "ZipAllocationList.h"
+#include "ZipBuffer.h"
+#include "ZipCatalog.h"
+#include "ZipEntry.h"
+#include "ZipVolume.h"
+#include "platform/File.h"
+
+namespace zip {
+
+// Reads a zip archive: opens it, lists its entries and extracts them to disk.
+// Faults in the archive are thrown as CZipException, files that cannot be
+// opened or created as platform::CFileException.
+//
+// Use: OpenArchive(path, 1, 0); for each index below EntryCount() skip
+// IsDirectoryEntry, ReadEntryHeader for the name, ExtractEntry; CloseArchive.
+class CZipReader {
+  public:
+    // progress(total, done, userData) → false stops the extraction.
+    using ProgressCallback = bool (*)(std::uint32_t total, std::uint32_t done, int userData);
+
+    static constexpr std::uint32_t kReadChunk = 0x4000;
+
+    CZipReader();
+    ~CZipReader();
+    CZipReader(const CZipReader&) = delete;
+    CZipReader& operator=(const CZipReader&) = delete;
+
+    // Opens an existing archive (mode 0 read and write, mode 1 read-only) and
+    // reads its directory. Does nothing when an archive is already open. When it
+    // throws, the reader is left closed with no entries.
+    void OpenArchive(const std::string& path, int mode, int volumeSize = 0);
+    void CloseArchive(bool afterException = false);
+    // archive: whether no archive is open; otherwise whether no file is open.
+    bool IsClosed(bool archive = true) const;
+
+    int EntryCount() const { return m_catalog.EntryCount(); }
+    // Indices use their low 16 bits. Both return false for a closed archive or a
+    // bad index, and never throw.
+    bool IsDirectoryEntry(int index) const;
+    bool ReadEntryHeader(CZipEntry& out, int index) const;
+
+    // Writes entry index below targetDir (its stored folders too with fullPath,
+    // else its name only). True for a folder, and for a file delivered whole
+    // with a matching CRC-32, time stamp and attributes. False, with nothing
+    // written, for an encrypted entry or a name that would leave targetDir; false
+    // too for data cut short (the partial file stays). Archive faults throw, and
+    // leave the partial file where it is.
+    bool ExtractEntry(int index, const std::string& targetDir, bool fullPath = true,
+                      std::string_view newName = {}, ProgressCallback progress = nullptr,
+                      int userData = 0, std::uint32_t bufferSize = 0xFFFF);
+
+    // The steps of ExtractEntry, for callers that take the data themselves. After
+    // a fault between OpenEntry and CloseEntry, call CloseEntry({}, true) or
+    // CloseArchive(true) before opening another entry.
+    bool OpenEntry(int index);
+    std::uint32_t ReadEntryData(unsigned char* buffer, std::uint32_t length);
+    int CloseEntryFile(platform::CFile& out);
+    // 1 complete and verified; -1 data left undelivered; -2 attributes not set;
+    // 0 nothing open, or the time stamp not set.
+    int CloseEntry(std::string_view path, bool afterException);
+
+    // Names are converted to UTF-8 with '/' separators while the directory is
+    // read; with false, ReadEntryHeader converts its copy instead.
+    void SetConvertNames(bool convert) { m_catalog.m_bConvertNames = convert; }
+
+  private:
+    enum EntryState : unsigned char { kNoEntry = 0, kEntryReading = 0xFF };
+
+    [[noreturn]] void ThrowError(int error) const;
+    // Z_OK and Z_NEED_DICT pass; every other zlib result is raised.
+    void CheckZlib(int result) const;
+    // Runs a deflate stream whose declared bytes have all arrived to its end,
+    // refusing one that would yield more.
+    void FinishStream();
+    // Reads what remains of the entry's compressed data, so a data descriptor is
+    // read where it lies.
+    void SkipCompressedData();
+    void ReleaseEntry();
+
+    bool m_bTrackAllocations = true;
+    z_stream m_stream{};
+    bool m_bInflating = false;
+    bool m_bStreamEnded = false;
+    std::uint32_t m_nUncompressedLeft = 0;
+    std::uint32_t m_nCompressedLeft = 0;
+    std::uint32_t m_nRunningCrc = 0;
+    CZipBuffer m_bufRead;
+    CZipVolume m_volume;
+    CZipAllocationList m_allocations;
+    EntryState m_nEntryState = kNoEntry;
+    CZipCatalog m_catalog;
+};
+
+}  // namespace zip
