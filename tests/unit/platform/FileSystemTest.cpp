@@ -5,10 +5,12 @@
 
 #include <cstdlib>
 
+#include "ScopedEnvironment.h"
 #include "TempFolder.h"
 #include "platform/FileSystem.h"
 
 using namespace platform;
+using quarvel::test::CScopedEnvironment;
 using quarvel::test::CTempFolder;
 using quarvel::test::Exists;
 using quarvel::test::MakeFolder;
@@ -136,34 +138,6 @@ TEST(FileSystem, ProbeOpensExistingFilesOnly) {
     EXPECT_EQ(error, kErrorFileNotFound);
     EXPECT_NE(CloseProbe(kInvalidProbeHandle), kErrorSuccess);
 }
-
-namespace {
-
-// Sets an environment variable for one scope and puts the old value back.
-class CScopedEnvironment {
-  public:
-    CScopedEnvironment(const char* name, const char* value) : m_szName(name) {
-        if (const char* old = std::getenv(name)) {
-            m_strOld = old;
-            m_bHadValue = true;
-        }
-        ::setenv(name, value, 1);
-    }
-    ~CScopedEnvironment() {
-        if (m_bHadValue) {
-            ::setenv(m_szName, m_strOld.c_str(), 1);
-        } else {
-            ::unsetenv(m_szName);
-        }
-    }
-
-  private:
-    const char* m_szName;
-    std::string m_strOld;
-    bool m_bHadValue = false;
-};
-
-}  // namespace
 
 TEST(FileSystem, UserFoldersFollowTheXdgVariables) {
     CScopedEnvironment home("HOME", "/home/player");

@@ -1,0 +1,40 @@
+#include "InstallerApp.h"
+
+#include <QMessageBox>
+#include <exception>
+#include <filesystem>
+
+#include "InstallerDlg.h"
+
+namespace app {
+
+CInstallerApp::CInstallerApp(int& argc, char** argv) : QApplication(argc, argv) {
+    for (int i = 1; i < argc; ++i) {
+        std::error_code ignored;
+        std::string path = std::filesystem::absolute(argv[i], ignored).lexically_normal().string();
+        while (path.size() > 1 && path.back() == '/') {
+            path.pop_back();
+        }
+        m_startPaths.push_back(path);
+    }
+}
+
+bool CInstallerApp::InitInstance() {
+    CInstallerDlg dialog;
+    dialog.DoModal(m_startPaths);
+    return false;
+}
+
+bool CInstallerApp::notify(QObject* receiver, QEvent* event) {
+    try {
+        return QApplication::notify(receiver, event);
+    } catch (const std::exception& fault) {
+        QMessageBox::warning(nullptr, applicationName(),
+                             QString("Unexpected error: ") + fault.what());
+    } catch (...) {
+        QMessageBox::warning(nullptr, applicationName(), "Unexpected error");
+    }
+    return false;
+}
+
+}  // namespace app

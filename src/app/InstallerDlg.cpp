@@ -1,0 +1,292 @@
+#include "InstallerDlg.h"
+
+#include <QCloseEvent>
+#include <QDragEnterEvent>
+#include <QDropEvent>
+#include <QMimeData>
+#include <QPainter>
+#include <QScrollBar>
+#include <QTextCursor>
+#include <QUrl>
+#include <QWindow>
+#include <algorithm>
+#include <exception>
+
+#include "AboutBox.h"
+#include "QtMessageBox.h"
+#include "ui_InstallerDlg.h"
+
+// The icons live in a static library; register them before first use.
+static void InitQuarvelResources() {
+    Q_INIT_RESOURCE(quarvel);
+}
+
+namespace app {
+namespace {
+
+// Set at program start, cleared by the first paint of the main window.
+bool s_bFirstPaint = true;
+
+// The log pane shows the last lines once the log is longer than this.
+constexpr int kLogScrollLines = 21;
+
+std::vector<std::string> LocalPaths(const QMimeData* data) {
+    std::vector<std::string> paths;
+    if (!data || !data->hasUrls()) {
+        return paths;
+    }
+    for (const QUrl& url : data->urls()) {
+        if (!url.isLocalFile()) {
+            return {};
+        }
+        std::string path = url.toLocalFile().toStdString();
+        while (path.size() > 1 && path.back() == '/') {
+            path.pop_back();
+        }
+        paths.push_back(std::move(path));
+    }
+    return paths;
+}
+
+}  // namespace
+
+CInstallerDlg::CInstallerDlg(QWidget* parent)
+    : QDialog(parent),
+      m_ui(std::make_unique<Ui::CInstallerDlg>()),
+      m_engine(*this, *this),
+      m_settings(*this),
+      m_configDialog(*this) {
+    InitQuarvelResources();
+    m_ui->setupUi(this);
+    setWindowFlags(Qt::Dialog | Qt::CustomizeWindowHint | Qt::WindowTitleHint |
+                   Qt::WindowSystemMenuHint | Qt::WindowMinimizeButtonHint |
+                   Qt::WindowCloseButtonHint);
+    QIcon icon(":/quarvel-128.png");
+    icon.addFile(":/quarvel-32.png");
+    setWindowIcon(icon);
+    // The menu bar sits above the template's client area.
+    const int menuHeight = m_ui->id132->sizeHint().height();
+    m_ui->id132->setGeometry(0, 0, m_ui->clientArea->width(), menuHeight);
+    m_ui->clientArea->move(0, menuHeight);
+
+    connect(m_ui->id1, &QPushButton::clicked, this, &CInstallerDlg::OnOK);
+    connect(m_ui->id1Menu, &QAction::triggered, this, &CInstallerDlg::OnOK);
+    connect(m_ui->id1007, &QPushButton::clicked, this, &CInstallerDlg::OnConfigure);
+    connect(m_ui->id1007Menu, &QAction::triggered, this, &CInstallerDlg::OnConfigure);
+    connect(m_ui->id1013, &QPushButton::clicked, this, &CInstallerDlg::OnAbout);
+    connect(m_ui->id1013Menu, &QAction::triggered, this, &CInstallerDlg::OnAbout);
+    connect(m_ui->id32776, &QAction::triggered, this, &CInstallerDlg::OnAlwaysOnTop);
+    connect(m_ui->id32774, &QAction::triggered, this, &CInstallerDlg::OnShowLog);
+
+    Guarded([this] { m_settings.LoadWindowSettings(*this); });
+}
+
+CInstallerDlg::~CInstallerDlg() = default;
+
+int CInstallerDlg::DoModal(const std::vector<std::string>& startPaths) {
+    // A window already shown (a first start shows it while it is created) only
+    // becomes modal when it is shown anew; initialisation shows it again.
+    hide();
+    setWindowModality(Qt::ApplicationModal);
+    OnInitDialog();
+    if (!startPaths.empty()) {
+        // Installed once the window is up, as if they had been dropped on it.
+        QMetaObject::invokeMethod(
+            this, [this, startPaths] { OnDropFiles(startPaths); }, Qt::QueuedConnection);
+    }
+    return exec();
+}
+
+void CInstallerDlg::OnInitDialog() {
+    m_engine.AppendLog(
+        "Welcome to Orlimb's Quarvel program.\r\n"
+        "Please feel free to look around and enjoy your stay.\r\n\r\n");
+    RefreshLog();
+    setAcceptDrops(true);
+    Guarded([this] { m_settings.LoadModDirectory(false, *this, m_configDialog); });
+    ApplyTopmost();
+}
+
+void CInstallerDlg::OnConfigure() {
+    Guarded([this] { m_settings.LoadModDirectory(true, *this, m_configDialog); });
+}
+
+void CInstallerDlg::OnAbout() {
+    CAboutBox about;
+    about.exec();
+}
+
+void CInstallerDlg::OnAlwaysOnTop() {
+    m_bOnTop = !m_bOnTop;
+    SetMenuCheck(m_ui->id32776, m_bOnTop);
+    ApplyTopmost();
+}
+
+void CInstallerDlg::OnShowLog() {
+    const settings::CWindowRect rect = GetWindowRect();
+    m_bShowLog = !m_bShowLog;
+    SetMenuCheck(m_ui->id32774, m_bShowLog);
+    PlaceWindow(rect.m_nLeft, rect.m_nTop, rect.m_nRight - rect.m_nLeft,
+                m_bShowLog ? kHeightWithLog : kHeightWithoutLog);
+    show();
+    ApplyTopmost();
+}
+
+void CInstallerDlg::ApplyTopmost() {
+    // Changed on the native window where there is one: re-creating it would
+    // hide the dialog and end its modal run.
+    if (QWindow* window = windowHandle()) {
+        window->setFlag(Qt::WindowStaysOnTopHint, m_bOnTop);
+        overrideWindowFlags(m_bOnTop ? windowFlags() | Qt::WindowStaysOnTopHint
+                                     : windowFlags() & ~Qt::WindowStaysOnTopHint);
+    } else {
+        setWindowFlag(Qt::WindowStaysOnTopHint, m_bOnTop);
+    }
+    show();
+}
+
+void CInstallerDlg::UpdateViewMenuChecks() {
+    SetMenuCheck(m_ui->id32776, m_bOnTop);
+    SetMenuCheck(m_ui->id32774, m_bShowLog);
+    ApplyTopmost();
+}
+
+void CInstallerDlg::OnOK() {
+    m_engine.ClearInstallFolders();
+    Guarded([this] { m_settings.SaveWindowSettings(*this); });
+    accept();
+}
+
+void CInstallerDlg::OnDropFiles(const std::vector<std::string>& paths) {
+    Guarded([this, &paths] { m_engine.InstallPaths(paths); });
+}
+
+int CInstallerDlg::MessageBox(const std::string& text, const std::string& caption, unsigned type) {
+    return ShowQtMessageBox(this, text, caption, type);
+}
+
+void CInstallerDlg::ShowLog(std::string_view appended, std::size_t lineBreaks) {
+    std::string text;
+    text.reserve(appended.size() + 1);
+    for (const char c : appended) {
+        if (m_bPendingReturn && c != '\n') {
+            text += '\r';
+        }
+        m_bPendingReturn = c == '\r';
+        if (!m_bPendingReturn) {
+            text += c;
+        }
+    }
+    if (!text.empty()) {
+        // Appending keeps a refresh as cheap on the last line as on the first.
+        QTextCursor cursor(m_ui->id1011->document());
+        cursor.movePosition(QTextCursor::End);
+        cursor.insertText(QString::fromStdString(text));
+    }
+    const QString modPath = QString::fromStdString(m_strDisplayedModPath);
+    if (m_ui->id1012->text() != modPath) {
+        m_ui->id1012->setText(modPath);
+    }
+    const int top = static_cast<int>(lineBreaks) - kLogScrollLines;
+    m_ui->id1011->verticalScrollBar()->setValue(std::max(top, 0));
+    // Shown at once, so a long install shows its progress.
+    m_ui->id1011->viewport()->repaint();
+}
+
+settings::CWindowRect CInstallerDlg::GetWindowRect() const {
+    const QRect frame = frameGeometry();
+    return {frame.left(), frame.top(), frame.left() + frame.width(), frame.top() + frame.height()};
+}
+
+void CInstallerDlg::PlaceWindowHidden(int left, int top, int width, int height) {
+    const bool bOnTop = m_bOnTop;
+    m_bOnTop = false;
+    if (QWindow* window = windowHandle()) {
+        window->setFlag(Qt::WindowStaysOnTopHint, false);
+    }
+    overrideWindowFlags(windowFlags() & ~Qt::WindowStaysOnTopHint);
+    m_bOnTop = bOnTop;
+    PlaceWindow(left, top, width, height);
+    hide();
+}
+
+bool CInstallerDlg::IsMinimized() const {
+    return isMinimized();
+}
+
+void CInstallerDlg::SetModDirectory(const std::string& strModDir) {
+    m_engine.SetModDirectory(strModDir);
+}
+
+void CInstallerDlg::RefreshLog() {
+    m_engine.RefreshLog();
+}
+
+void CInstallerDlg::paintEvent(QPaintEvent* event) {
+    QDialog::paintEvent(event);
+    // An etched line under the menu bar.
+    QPainter painter(this);
+    const int y = m_ui->clientArea->y();
+    painter.setPen(palette().color(QPalette::Dark));
+    painter.drawLine(0, y, width(), y);
+    painter.setPen(palette().color(QPalette::Light));
+    painter.drawLine(0, y + 1, width(), y + 1);
+
+    if (s_bFirstPaint) {
+        s_bFirstPaint = false;
+        // The menu is touched after painting, not inside it.
+        QMetaObject::invokeMethod(
+            this, [this] { UpdateViewMenuChecks(); }, Qt::QueuedConnection);
+    }
+}
+
+void CInstallerDlg::closeEvent(QCloseEvent* event) {
+    Guarded([this] { m_settings.SaveWindowSettings(*this); });
+    QDialog::closeEvent(event);
+}
+
+void CInstallerDlg::dragEnterEvent(QDragEnterEvent* event) {
+    if (!LocalPaths(event->mimeData()).empty()) {
+        event->acceptProposedAction();
+    }
+}
+
+void CInstallerDlg::dropEvent(QDropEvent* event) {
+    const std::vector<std::string> paths = LocalPaths(event->mimeData());
+    if (paths.empty()) {
+        return;
+    }
+    event->acceptProposedAction();
+    // Installed after the drop has finished, so the file manager is not kept
+    // waiting while questions are answered.
+    QMetaObject::invokeMethod(
+        this, [this, paths] { OnDropFiles(paths); }, Qt::QueuedConnection);
+}
+
+void CInstallerDlg::PlaceWindow(int left, int top, int width, int height) {
+    // The native window knows its frame; without one the frame counts as none.
+    winId();
+    const QMargins frame = windowHandle() ? windowHandle()->frameMargins() : QMargins();
+    const int frameWidth = frame.left() + frame.right();
+    const int frameHeight = frame.top() + frame.bottom();
+    // No sizing border: only the program changes the size.
+    setFixedSize(std::max(width - frameWidth, 0), std::max(height - frameHeight, 0));
+    move(left, top);
+}
+
+void CInstallerDlg::SetMenuCheck(QAction* action, bool bChecked) {
+    action->setChecked(bChecked);
+}
+
+template <typename Handler>
+void CInstallerDlg::Guarded(Handler&& handler) {
+    try {
+        handler();
+    } catch (const std::exception& fault) {
+        MessageBox(std::string("Unexpected error: ") + fault.what(), "", platform::kMbOk);
+    } catch (...) {
+        MessageBox("Unexpected error", "", platform::kMbOk);
+    }
+}
+
+}  // namespace app

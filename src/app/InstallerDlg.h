@@ -1,0 +1,111 @@
+#pragma once
+
+#include <QDialog>
+#include <memory>
+#include <string>
+#include <vector>
+
+#include "install/InstallEngine.h"
+#include "platform/LogSink.h"
+#include "platform/MessageBoxHost.h"
+#include "settings/ModPathDlg.h"
+#include "settings/SettingsInterfaces.h"
+#include "settings/SettingsStore.h"
+
+namespace Ui {
+class CInstallerDlg;
+}
+
+namespace app {
+
+// The main window: instructions, the mod path, the install log, the menu with
+// the view options, and the drop target that hands paths to the install
+// engine. It is the engine's message box host and log sink, and the window
+// and context the settings store loads into and saves from.
+class CInstallerDlg : public QDialog,
+                      public platform::CMessageBoxHost,
+                      public platform::CLogSink,
+                      public settings::CSettingsWindow,
+                      public settings::CModDirectoryContext {
+    Q_OBJECT
+
+  public:
+    // Creates the window hidden and loads its placement and view options.
+    explicit CInstallerDlg(QWidget* parent = nullptr);
+    ~CInstallerDlg() override;
+
+    // Initialises the window (the configuration dialog may run first), shows
+    // it, installs the paths given to the program as one drop once it is up,
+    // and runs it until it ends. Returns the dialog result.
+    int DoModal(const std::vector<std::string>& startPaths = {});
+
+    void OnInitDialog();
+    void OnConfigure();
+    void OnAbout();
+    void OnAlwaysOnTop() override;
+    void OnShowLog() override;
+    void ApplyTopmost() override;
+    void UpdateViewMenuChecks();
+    // Exit: clears the installed folders, saves the settings, ends with accept.
+    void OnOK();
+    // The drop: every path, in order, as one drop.
+    void OnDropFiles(const std::vector<std::string>& paths);
+
+    install::CInstallEngine& GetEngine() { return m_engine; }
+    const std::string& GetDisplayedModPath() const { return m_strDisplayedModPath; }
+
+    // platform::CMessageBoxHost
+    int MessageBox(const std::string& text, const std::string& caption, unsigned type) override;
+    // platform::CLogSink
+    void ShowLog(std::string_view appended, std::size_t lineBreaks) override;
+
+    // settings::CSettingsWindow
+    settings::CWindowRect GetWindowRect() const override;
+    void PlaceWindowHidden(int left, int top, int width, int height) override;
+    bool IsMinimized() const override;
+    bool GetOnTopFlag() const override { return m_bOnTop; }
+    void SetOnTopFlag(bool bOn) override { m_bOnTop = bOn; }
+    bool GetShowLogFlag() const override { return m_bShowLog; }
+    void SetShowLogFlag(bool bOn) override { m_bShowLog = bOn; }
+
+    // settings::CModDirectoryContext
+    std::string GetModDirectory() const override { return m_engine.GetModDirectory(); }
+    void SetModDirectory(const std::string& strModDir) override;
+    void SetDisplayedModPath(const std::string& strPath) override {
+        m_strDisplayedModPath = strPath;
+    }
+    void RefreshLog() override;
+    void ResetAcceptedExtensions() override { m_engine.ResetAcceptedExtensions(); }
+    bool IsFirstRun() const override { return m_bFirstRun; }
+    void SetFirstRun(bool bFirstRun) override { m_bFirstRun = bFirstRun; }
+
+    // Window heights with and without the log pane.
+    static constexpr int kHeightWithLog = 634;
+    static constexpr int kHeightWithoutLog = 195;
+
+  protected:
+    void paintEvent(QPaintEvent* event) override;
+    void closeEvent(QCloseEvent* event) override;
+    void dragEnterEvent(QDragEnterEvent* event) override;
+    void dropEvent(QDropEvent* event) override;
+
+  private:
+    // Places the window's outer frame; the toolkit sizes the client area.
+    void PlaceWindow(int left, int top, int width, int height);
+    void SetMenuCheck(QAction* action, bool bChecked);
+    // Runs a handler so that nothing it throws reaches the event loop.
+    template <typename Handler>
+    void Guarded(Handler&& handler);
+
+    std::unique_ptr<Ui::CInstallerDlg> m_ui;
+    install::CInstallEngine m_engine;
+    settings::CSettingsStore m_settings;
+    settings::CModPathDlgRunner m_configDialog;
+    std::string m_strDisplayedModPath;
+    bool m_bFirstRun = false;
+    bool m_bOnTop = false;
+    bool m_bShowLog = false;
+    bool m_bPendingReturn = false;  // a '\r' shown last, maybe half of "\r\n"
+};
+
+}  // namespace app
