@@ -98,7 +98,7 @@ int InstallPaths(const SCliOptions& options) {
     engine.SetModDirectory(modDirectory);
     engine.InstallPaths(paths);
 
-    if (engine.IsAborted()) {
+    if (engine.IsCancelled()) {
         return kExitCancelled;
     }
     return engine.GetErrorCount() > 0 ? kExitWithErrors : kExitInstalled;

@@ -14,13 +14,13 @@ CInstallEngine::CInstallEngine(platform::CMessageBoxHost& messageBoxes, platform
 
 void CInstallEngine::InstallPaths(const std::vector<std::string>& paths) {
     m_bAbort = false;
+    m_bCancelled = false;
     CreatePath(m_strStagingRoot);
     for (const std::string& path : paths) {
         if (IsArchivePath(path)) {
             InstallArchive(path);
-        } else if (!SearchForMaps(path)) {
-            Log("\r\nNo Map Files Found...\r\nInstalling Weapon and Player Skin files...\r\n");
-            InstallSkinTree(path);
+        } else {
+            InstallTree(path);
         }
         if (m_bAbort) {
             break;
@@ -29,6 +29,13 @@ void CInstallEngine::InstallPaths(const std::vector<std::string>& paths) {
     ClearInstallFolders();
     Log("Finished Installing files.\r\n");
     RemoveTree(m_strStagingRoot);
+}
+
+void CInstallEngine::InstallTree(const std::string& folder) {
+    if (!SearchForMaps(folder)) {
+        Log("\r\nNo Map Files Found...\r\nInstalling Weapon and Player Skin files...\r\n");
+        InstallSkinTree(folder);
+    }
 }
 
 bool CInstallEngine::SearchForMaps(const std::string& folder) {

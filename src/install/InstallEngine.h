@@ -5,8 +5,13 @@
 #include <string_view>
 #include <vector>
 
+#include "ArchiveIdentity.h"
 #include "platform/LogSink.h"
 #include "platform/MessageBoxHost.h"
+
+namespace zip {
+class CZipReader;
+}
 
 namespace install {
 
@@ -32,6 +37,8 @@ class CInstallEngine {
     void ResetAcceptedExtensions();
     const std::vector<std::string>& GetInstalledFolders() const { return m_installedFolders; }
     bool IsAborted() const { return m_bAbort; }
+    // Aborted by the user's Cancel, not by a damaged archive.
+    bool IsCancelled() const { return m_bCancelled; }
     int GetArchiveCounter() const { return m_nArchiveCounter; }
     // Error boxes shown since the engine was made (for the command line's exit status).
     int GetErrorCount() const { return m_nErrorCount; }
@@ -72,6 +79,16 @@ class CInstallEngine {
     void InstallSkinFiles(const std::string& folder);
 
   private:
+    // Searches a tree for maps and falls back to the skin install without any.
+    void InstallTree(const std::string& folder);
+    // Extracts every entry into the staging folder; false after a fault, which
+    // has ended the drop.
+    bool ExtractArchive(zip::CZipReader& reader, const std::string& archivePath,
+                        const std::string& staging);
+    // A line for an archive problem, counted as an error.
+    void ReportArchiveProblem(const std::string& line);
+    void AbortOnArchiveFault(const std::string& archivePath, const std::string& entry,
+                             const std::string& cause);
     // An error box: the text only, the application's name as caption, OK.
     void ShowError(const std::string& text);
     // Appends and refreshes in one step, as nearly every log line does.
@@ -100,6 +117,9 @@ class CInstallEngine {
     std::vector<std::string> m_installedFolders;
     std::vector<std::string> m_acceptedExtensions;
     bool m_bAbort = false;
+    bool m_bCancelled = false;
+    // The archives being unpacked, outermost first.
+    std::vector<SArchiveIdentity> m_archiveStack;
 
     int m_nArchiveCounter = 0;
     int m_nErrorCount = 0;

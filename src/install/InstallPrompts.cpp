@@ -43,6 +43,7 @@ bool CInstallEngine::ConfirmDirectory(const std::string& parent, std::string nam
             return false;
         case platform::kIdCancel:
             m_bAbort = true;
+            m_bCancelled = true;
             Log("Installation aborted.\r\n");
             return false;
         default:
@@ -80,6 +81,7 @@ bool CInstallEngine::ConfirmFileType(const std::string& fileName) {
             return false;
         case platform::kIdCancel:
             m_bAbort = true;
+            m_bCancelled = true;
             Log("Installation aborted.\r\n");
             return false;
         default:

@@ -2,6 +2,9 @@
 
 #include "CliProcess.h"
 #include "TempFolder.h"
+#include "ZipFixture.h"
+
+#include <sys/stat.h>
 
 using namespace quarvel::test;
 
@@ -165,4 +168,30 @@ TEST_F(Cli, ListModDirsPrintsTheSteamCandidatesOrFailsWithoutAny) {
     EXPECT_NE(result.m_strOut.find(game + "/cstrike\n"), std::string::npos);
     EXPECT_NE(result.m_strOut.find(game + "/tfc\n"), std::string::npos);
     EXPECT_EQ(CountLines(result.m_strOut), 2);
+}
+
+TEST_F(Cli, ArchivesInstallReadOnlyAndNestedWhileADamagedOneIsReported) {
+    for (const char* folder : {"models", "sprites", "sound/weapons", "gfx/vgui", "sound/de_x"}) {
+        MakeFolder(Mod(folder));
+    }
+    MakeZip(m_temp / "de_x.zip", {{"maps/de_x.bsp", "x"}, {"sound/de_x/wind.wav", "w"}});
+    MakeZip(m_temp / "inner.zip", {{"maps/de_in.bsp", "in"}});
+    MakeZip(m_temp / "outer.zip", {{"inner.zip", "@" + (m_temp / "inner.zip")}});
+    MakeZip(m_temp / "ro.zip", {{"maps/de_ro.bsp", "ro"}});
+    ASSERT_EQ(::chmod((m_temp / "ro.zip").c_str(), 0444), 0);
+    WriteFile(m_temp / "broken.zip", "PK but nothing more");
+
+    const SProcessResult result =
+        Run({"--mod-dir", "hl/cstrike", "de_x.zip", "broken.zip", "outer.zip", "ro.zip"});
+
+    EXPECT_EQ(result.m_nExitStatus, 3) << result.m_strErr;
+    for (const char* file :
+         {"maps/de_x.bsp", "sound/de_x/wind.wav", "maps/de_in.bsp", "maps/de_ro.bsp"}) {
+        EXPECT_TRUE(Exists(Mod(file))) << file;
+    }
+    EXPECT_NE(result.m_strOut.find("Zip File Found: " + (m_temp / "broken.zip") +
+                                   "\nUnzipping to temporary directory...\n"
+                                   "The archive could not be read: not a zip archive.\n"),
+              std::string::npos);
+    EXPECT_FALSE(Exists(m_temp / "cache/quarvel/__Orlimb_Temp"));
 }

@@ -44,7 +44,10 @@ int CauseFromErrno(int error) {
 }
 
 CFileException MakeException(int error, const std::string& path) {
-    return CFileException(CauseFromErrno(error), path, posix::ErrorFromErrno(error, path));
+    // A folder opened as a file is refused as access denied, as on Windows.
+    const ErrorCode osError =
+        error == EISDIR ? kErrorAccessDenied : posix::ErrorFromErrno(error, path);
+    return CFileException(CauseFromErrno(error), path, osError);
 }
 
 }  // namespace
