@@ -6,6 +6,7 @@
 #include <QMimeData>
 #include <QPainter>
 #include <QScrollBar>
+#include <QTextBlock>
 #include <QTextCursor>
 #include <QUrl>
 #include <QWindow>
@@ -186,11 +187,29 @@ void CInstallerDlg::ShowLog(std::string_view appended, std::size_t lineBreaks) {
     const QString modPath = QString::fromStdString(m_strDisplayedModPath);
     if (m_ui->id1012->text() != modPath) {
         m_ui->id1012->setText(modPath);
+        m_ui->id1012->setCursorPosition(0);  // the start of the path in view
     }
-    const int top = static_cast<int>(lineBreaks) - kLogScrollLines;
-    m_ui->id1011->verticalScrollBar()->setValue(std::max(top, 0));
+    ScrollLogPane(static_cast<int>(lineBreaks));
     // Shown at once, so a long install shows its progress.
     m_ui->id1011->viewport()->repaint();
+}
+
+void CInstallerDlg::ScrollLogPane(int lineBreaks) {
+    // Line n - 21 at the top; where long lines wrap, further down until the
+    // last line is in view, so the end of the log always shows.
+    QPlainTextEdit& pane = *m_ui->id1011;
+    QScrollBar& bar = *pane.verticalScrollBar();
+    const QTextBlock top =
+        pane.document()->findBlockByNumber(std::max(lineBreaks - kLogScrollLines, 0));
+    bar.setValue(top.isValid() ? top.firstLineNumber() : 0);
+    QTextCursor end(pane.document());
+    end.movePosition(QTextCursor::End);
+    const int viewHeight = pane.viewport()->height();
+    for (int step = 0; pane.isVisible() && step < kLogScrollLines &&
+                       pane.cursorRect(end).bottom() > viewHeight && bar.value() < bar.maximum();
+         ++step) {
+        bar.setValue(bar.value() + 1);
+    }
 }
 
 settings::CWindowRect CInstallerDlg::GetWindowRect() const {

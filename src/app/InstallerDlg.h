@@ -93,6 +93,7 @@ class CInstallerDlg : public QDialog,
     // Places the window's outer frame; the toolkit sizes the client area.
     void PlaceWindow(int left, int top, int width, int height);
     void SetMenuCheck(QAction* action, bool bChecked);
+    void ScrollLogPane(int lineBreaks);
     // Runs a handler so that nothing it throws reaches the event loop.
     template <typename Handler>
     void Guarded(Handler&& handler);

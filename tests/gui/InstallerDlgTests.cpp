@@ -15,6 +15,7 @@
 
 #include "ScopedEnvironment.h"
 #include "SettingsTestSupport.h"
+#include "ZipFixture.h"
 #include "app/AboutBox.h"
 #include "app/InstallerDlg.h"
 #include "platform/SettingsKey.h"
@@ -180,6 +181,8 @@ void InstallerDlgTests::droppedFolderInstallsWithQuestionsInRealMessageBoxes() {
     const std::string package = m_home->Elsewhere("downloads/de_x");
     WriteFile(package + "/maps/de_x.bsp", "bsp");
     WriteFile(package + "/sound/de_x/wind.wav", "wav");
+    const std::string archive = m_home->Elsewhere("downloads/de_z.zip");
+    quarvel::test::MakeZip(archive, {{"maps/de_z.bsp", "zip map"}});
 
     CInstallerDlg dialog;
     QStringList questions;
@@ -193,7 +196,11 @@ void InstallerDlgTests::droppedFolderInstallsWithQuestionsInRealMessageBoxes() {
             QCOMPARE(box.icon(), QMessageBox::NoIcon);
             box.button(QMessageBox::Yes)->click();
             When([&] { return LogText(window).contains("Finished Installing files."); },
-                 [&] { Button(window, "id1")->click(); });
+                 [&] {
+                     Drop(window, archive);
+                     When([&] { return LogText(window).count("Finished Installing files.") == 2; },
+                          [&] { Button(window, "id1")->click(); });
+                 });
         });
     });
     dialog.DoModal();
@@ -201,15 +208,20 @@ void InstallerDlgTests::droppedFolderInstallsWithQuestionsInRealMessageBoxes() {
     QCOMPARE(questions.value(0), QString("Unrecognized Directory"));
     QVERIFY(questions.value(1).startsWith(
         QString::fromStdString("Directory \"" + m_strMod + "/sound/de_x\" is included")));
-    const std::string expected = kWelcome +
-                                 std::string(
-                                     "\nMap and supporting files found.\n"
-                                     "Installing to cstrike directory...\n") +
-                                 m_strMod + "/maps/de_x.bsp\nDirectory \"" + m_strMod +
-                                 "/sound/de_x\" created.\n" + m_strMod +
-                                 "/sound/de_x/wind.wav\nFinished Installing files.\n";
+    const std::string expected =
+        kWelcome +
+        std::string(
+            "\nMap and supporting files found.\n"
+            "Installing to cstrike directory...\n") +
+        m_strMod + "/maps/de_x.bsp\nDirectory \"" + m_strMod + "/sound/de_x\" created.\n" +
+        m_strMod +
+        "/sound/de_x/wind.wav\nFinished Installing files.\n\nZip File Found: " + archive +
+        "\nUnzipping to temporary directory...\nMap and supporting files "
+        "found.\nInstalling to cstrike directory...\n" +
+        m_strMod + "/maps/de_z.bsp\nFinished Installing files.\n";
     QCOMPARE(LogText(dialog), QString::fromStdString(expected));
     QCOMPARE(ReadFile(m_strMod + "/sound/de_x/wind.wav"), std::string("wav"));
+    QCOMPARE(ReadFile(m_strMod + "/maps/de_z.bsp"), std::string("zip map"));
 }
 
 void InstallerDlgTests::showLogChangesTheHeightAndKeepsTheWindowOnTop() {
@@ -348,20 +360,31 @@ void InstallerDlgTests::configureAndAboutFromButtonsAndMenus() {
 void InstallerDlgTests::logPaneScrollsToItsLastLines() {
     StoreSettings(10, 20, 464, 634, false, true);
     CInstallerDlg dialog;
+    int topAtStart = -1;
+    int topAfter = -1;
+    bool endVisible = false;
     WhenModal<CInstallerDlg>([&](CInstallerDlg& window) {
         auto* pane = window.findChild<QPlainTextEdit*>("id1011");
-        // The welcome text holds 3 line breaks: at the top while there are at most 21.
-        QCOMPARE(pane->verticalScrollBar()->value(), 0);
+        topAtStart = pane->verticalScrollBar()->value();
         for (int line = 0; line < 27; ++line) {
             window.GetEngine().AppendLog("line " + std::to_string(line) + "\r\n");
             window.RefreshLog();
         }
-        // 30 line breaks: the pane shows the text from line 9 on.
-        QCOMPARE(pane->verticalScrollBar()->value(), 9);
-        QCOMPARE(pane->document()->blockCount(), 31);
+        topAfter = pane->verticalScrollBar()->value();
+        // A line too long for the pane wraps; the end of the log still shows.
+        window.GetEngine().AppendLog(std::string(600, 'x') + "\r\nlast\r\n");
+        window.RefreshLog();
+        QTextCursor end(pane->document());
+        end.movePosition(QTextCursor::End);
+        endVisible = pane->cursorRect(end).bottom() <= pane->viewport()->height();
         window.reject();
     });
     dialog.DoModal();
+    // The welcome text holds 3 line breaks: at the top while there are at most 21.
+    QCOMPARE(topAtStart, 0);
+    // 30 line breaks: the pane shows the text from line 9 on.
+    QCOMPARE(topAfter, 9);
+    QVERIFY(endVisible);
 }
 
 QTEST_MAIN(InstallerDlgTests)
