@@ -171,9 +171,12 @@ TEST_F(Cli, ListModDirsPrintsTheSteamCandidatesOrFailsWithoutAny) {
 }
 
 TEST_F(Cli, ArchivesInstallReadOnlyAndNestedWhileADamagedOneIsReported) {
-    for (const char* folder : {"models", "sprites", "sound/weapons", "gfx/vgui", "sound/de_x"}) {
+    for (const char* folder : {"models", "sprites", "sound/weapons", "gfx/vgui", "sound/de_x",
+                               "overviews", "gfx/env", "sound/ambience"}) {
         MakeFolder(Mod(folder));
     }
+    MakeZip(m_temp / "loose.zip", {{"fy_loose.bsp", "l"}, {"fy_loose.wad", "w"}});
+    MakeZip(m_temp / "skins.zip", {{"v_knife.mdl", "k"}});
     MakeZip(m_temp / "de_x.zip", {{"maps/de_x.bsp", "x"}, {"sound/de_x/wind.wav", "w"}});
     MakeZip(m_temp / "inner.zip", {{"maps/de_in.bsp", "in"}});
     MakeZip(m_temp / "outer.zip", {{"inner.zip", "@" + (m_temp / "inner.zip")}});
@@ -181,8 +184,8 @@ TEST_F(Cli, ArchivesInstallReadOnlyAndNestedWhileADamagedOneIsReported) {
     ASSERT_EQ(::chmod((m_temp / "ro.zip").c_str(), 0444), 0);
     WriteFile(m_temp / "broken.zip", "PK but nothing more");
 
-    const SProcessResult result =
-        Run({"--mod-dir", "hl/cstrike", "de_x.zip", "broken.zip", "outer.zip", "ro.zip"});
+    const SProcessResult result = Run({"--mod-dir", "hl/cstrike", "de_x.zip", "broken.zip",
+                                       "outer.zip", "ro.zip", "loose.zip", "skins.zip"});
 
     EXPECT_EQ(result.m_nExitStatus, 3) << result.m_strErr;
     for (const char* file :
