@@ -1,515 +1,236 @@
 #!/usr/bin/env python3
-"""Builds the zip archives the reader's tests open, at test time.
+"""zip_fixtures.py FOLDER: builds every archive the zip reader's tests open, with Python's
+zipfile, Info-ZIP zip, bsdtar and byte edits. Beside each archive that must extract,
+X.list lists its entries and X.expected/ holds its files, as Python's zipfile reads them."""
 
-Usage: zip_fixtures.py KIND OUT
-Good archives also get OUT + ".expected/", the tree that extracting them must
-give. Archives come from Python's zipfile and Info-ZIP zip; damaged ones are
-byte-level edits of those.
+import io, os, pathlib, random, shutil, struct, subprocess, sys, tempfile, zipfile
 
-Other commands:
-  zip_fixtures.py reference-extract ARCHIVE DIR   extract with Python's zipfile
-  zip_fixtures.py reference-sizes ARCHIVE DIR     archives of many sizes and levels
-  zip_fixtures.py reference-list ARCHIVE           name, CRC-32, sizes, date and time per entry
-  zip_fixtures.py cp437                           code page 437 bytes 0x80-0xFF as UTF-8
-"""
+STORED, DEFLATED = zipfile.ZIP_STORED, zipfile.ZIP_DEFLATED
+PACKAGE = {"maps/de_x.bsp": bytes(range(256)) * 64 + b"BSP end",
+           "maps/de_x.txt": b"A test map\r\nby nobody\r\n",
+           "sound/de_x/wind.wav": random.Random(7).randbytes(40000)}
 
-import io
-import os
-import random
-import shutil
-import struct
-import subprocess
-import sys
-import tempfile
-import zipfile
 
-# A structured map package: a map, its text and a sound.
-PACKAGE = {
-    "maps/de_x.bsp": bytes(range(256)) * 64 + b"BSP end",
-    "maps/de_x.txt": b"A test map\r\nby nobody\r\n",
-    "sound/de_x/wind.wav": random.Random(7).randbytes(40000),
-}
+def entry(data, attributes=0o644 << 16, host=3, method=DEFLATED, level=None):
+    return data, attributes, host, method, level
+
+
+def zip_bytes(files, comment=b"", out=None, mode="w"):
+    """files: name -> entry(...), or name -> data (stored for .txt, else deflated)."""
+    out = out or io.BytesIO()
+    with zipfile.ZipFile(out, mode) as archive:
+        for name, e in files.items():
+            if not isinstance(e, tuple):
+                e = entry(e, method=STORED if name.endswith(".txt") else DEFLATED)
+            info = zipfile.ZipInfo(name, (2001, 2, 3, 4, 5, 6))
+            info.external_attr, info.create_system = e[1], e[2]
+            archive.writestr(info, e[0], e[3], e[4])
+        archive.comment = comment
+    return out.getvalue()
+
+
+class Unseekable(io.BytesIO):  # zipfile adds data descriptors when it cannot seek back
+    def seek(self, *args):
+        raise OSError("not seekable")
 
 
 def write_tree(root, files):
+    os.makedirs(root, exist_ok=True)
     for name, data in files.items():
-        path = os.path.join(root, name)
-        os.makedirs(os.path.dirname(path), exist_ok=True)
-        with open(path, "wb") as f:
-            f.write(data)
+        pathlib.Path(root, name).parent.mkdir(parents=True, exist_ok=True)
+        pathlib.Path(root, name).write_bytes(data)
 
 
-def zip_bytes(files, compression=zipfile.ZIP_DEFLATED, comment=b"", stored=()):
-    buffer = io.BytesIO()
-    with zipfile.ZipFile(buffer, "w", compression) as archive:
-        for name, data in files.items():
-            info = zipfile.ZipInfo(name, date_time=(2001, 2, 3, 4, 5, 6))
-            info.external_attr = 0o644 << 16
-            info.compress_type = zipfile.ZIP_STORED if name in stored else compression
-            archive.writestr(info, data)
-        archive.comment = comment
-    return buffer.getvalue()
+def tool(*commands, files=PACKAGE):
+    """Runs archivers in a folder holding files: the archive printed, or else out.zip."""
+    with tempfile.TemporaryDirectory() as tree:
+        write_tree(tree, files)
+        printed = b"".join(subprocess.run(c.split(), cwd=tree, check=True,
+                                          stdout=subprocess.PIPE).stdout for c in commands)
+        return printed or pathlib.Path(tree, "out.zip").read_bytes()
 
 
 class Zip:
-    """An archive's bytes with the offsets of its records, for editing."""
+    """An archive's bytes and the positions of its records, for byte edits."""
 
-    # Field offsets in the local header and in the central record.
-    LOCAL = {"flags": 6, "method": 8, "crc": 14, "csize": 18, "usize": 22}
-    CENTRAL = {"flags": 8, "method": 10, "crc": 16, "csize": 20, "usize": 24,
-               "disk": 34, "offset": 42}
+    # field: (offset in the local header or 0, offset in the central record, format)
+    FIELDS = {"method": (8, 10, "<H"), "crc": (14, 16, "<I"), "csize": (18, 20, "<I"),
+              "usize": (22, 24, "<I"), "disk": (0, 34, "<H"), "attr": (0, 38, "<I"),
+              "offset": (0, 42, "<I")}
 
     def __init__(self, data):
         self.b = bytearray(data)
-        self.parse()
-
-    def parse(self):
         self.eocd = self.b.rfind(b"PK\x05\x06")
-        self.count, self.dir_size, self.dir_offset = struct.unpack_from(
-            "<HII", self.b, self.eocd + 10)
+        self.dir_offset = pos = self.get("<I", self.eocd + 16)
         self.central = []
-        pos = self.dir_offset
-        for _ in range(self.count):
-            n, m, k = struct.unpack_from("<HHH", self.b, pos + 28)
+        for _ in range(self.get("<H", self.eocd + 10)):
             self.central.append(pos)
-            pos += 46 + n + m + k
+            pos += 46 + sum(struct.unpack_from("<HHH", self.b, pos + 28))
 
     def get(self, fmt, pos):
         return struct.unpack_from(fmt, self.b, pos)[0]
 
-    def put(self, fmt, pos, value):
-        struct.pack_into(fmt, self.b, pos, value)
+    def put(self, fmt, pos, *values):
+        struct.pack_into(fmt, self.b, pos, *values)
+        return self
 
     def local(self, i):
         return self.get("<I", self.central[i] + 42)
 
     def data_start(self, i):
-        n, m = struct.unpack_from("<HH", self.b, self.local(i) + 26)
-        return self.local(i) + 30 + n + m
+        return self.local(i) + 30 + sum(struct.unpack_from("<HH", self.b, self.local(i) + 26))
 
     def data_end(self, i):
         return self.data_start(i) + self.get("<I", self.central[i] + 20)
 
-    def set_field(self, i, field, value, local=True, central=True):
-        fmt = "<I" if field in ("crc", "csize", "usize", "offset") else "<H"
-        if local and field in self.LOCAL:
-            self.put(fmt, self.local(i) + self.LOCAL[field], value)
-        if central:
-            self.put(fmt, self.central[i] + self.CENTRAL[field], value)
+    def set(self, i, field, value, local=True, central=True):
+        at_local, at_central, fmt = self.FIELDS[field]
+        if local and at_local:
+            self.put(fmt, self.local(i) + at_local, value)
+        return self.put(fmt, self.central[i] + at_central, value) if central else self
 
     def cut(self, start, end):
-        """Removes bytes before the central directory, moving later offsets."""
-        removed = end - start
-        for i in range(self.count):
+        """Removes bytes before the central directory, moving the offsets after them."""
+        for i in range(len(self.central)):
             if self.local(i) > start:
-                self.set_field(i, "offset", self.local(i) - removed, local=False)
-        self.put("<I", self.eocd + 16, self.dir_offset - removed)
+                self.set(i, "offset", self.local(i) - (end - start))
+        self.put("<I", self.eocd + 16, self.dir_offset - (end - start))
         del self.b[start:end]
-        self.parse()
-
-    def save(self, path):
-        with open(path, "wb") as f:
-            f.write(self.b)
+        return Zip(self.b)
 
 
-def save(path, data, expected=None):
-    with open(path, "wb") as f:
-        f.write(data)
-    if expected is not None:
-        write_tree(path + ".expected", expected)
+def without_descriptor_signatures(z):
+    z = Zip(zip_bytes(PACKAGE, out=Unseekable()))
+    for i in reversed(range(len(z.central))):
+        assert z.b[z.data_end(i):z.data_end(i) + 4] == b"PK\x07\x08"
+        z = z.cut(z.data_end(i), z.data_end(i) + 4)
+    return z
 
 
-def unseekable_zip(files):
-    """Written to a stream that cannot seek, zipfile adds data descriptors."""
-
-    class Stream:
-        def __init__(self):
-            self.parts = []
-
-        def write(self, data):
-            self.parts.append(bytes(data))
-            return len(data)
-
-        def flush(self):
-            pass
-
-    stream = Stream()
-    with zipfile.ZipFile(stream, "w", zipfile.ZIP_DEFLATED) as archive:
-        for name, data in files.items():
-            archive.writestr(name, data)
-    return b"".join(stream.parts)
-
-
-# --- archives that open and extract ----------------------------------------------------------
-
-def make_package(out):
-    save(out, zip_bytes(PACKAGE, stored={"maps/de_x.txt"}), PACKAGE)
-
-
-def make_empty(out):
-    save(out, zip_bytes({}), {})
-
-
-def make_descriptor_with_signature(out):
-    save(out, unseekable_zip(PACKAGE), PACKAGE)
-
-
-def make_descriptor_without_signature(out):
-    z = Zip(unseekable_zip(PACKAGE))
-    for i in reversed(range(z.count)):
-        end = z.data_end(i)
-        assert z.b[end:end + 4] == b"PK\x07\x08"
-        z.cut(end, end + 4)
-    save(out, bytes(z.b), PACKAGE)
-
-
-def make_comment_with_signature(out):
-    # The largest comment, holding an end-record signature whose comment length
-    # runs past the end of the file.
-    comment = bytearray(b"c" * 65535)
-    comment[65000:65004] = b"PK\x05\x06"
-    comment[65004:65022] = b"\xff" * 18
-    save(out, zip_bytes(PACKAGE, comment=bytes(comment)), PACKAGE)
-
-
-def make_prepended_stub(out):
-    # A self-extractor stub glued in front: offsets stay relative to the archive.
-    stub = b"MZ" + random.Random(3).randbytes(4094)
-    save(out, stub + zip_bytes(PACKAGE), PACKAGE)
-
-
-def make_stub_absolute_offsets(out):
-    # zipfile appending to a non-zip file writes offsets counted from the file's start.
-    with open(out, "wb") as f:
-        f.write(b"#!/bin/sh\nexit 0\n" + b"\0" * 1000)
-    with zipfile.ZipFile(out, "a", zipfile.ZIP_DEFLATED) as archive:
-        for name, data in PACKAGE.items():
-            archive.writestr(name, data)
-    write_tree(out + ".expected", PACKAGE)
-
-
-def make_volumes(out):
-    """Numbered volumes X.000, X.001, X.002 and X.zip (the last, holding the directory)."""
-    files = {
-        "maps/de_v.bsp": random.Random(11).randbytes(30000),
-        "maps/de_v.txt": b"spanned map\r\n" * 500,
-        "sound/de_v/a.wav": random.Random(12).randbytes(25000),
-    }
-    z = Zip(zip_bytes(files, stored={"maps/de_v.txt"}))
+def volumes(z, missing=None):
+    """X.000, X.001, X.002 and X.zip holding the directory; Python reads the whole."""
+    whole = zip_bytes({"maps/de_v.bsp": random.Random(11).randbytes(30000),
+                       "maps/de_v.txt": b"spanned map\r\n" * 500,
+                       "sound/de_v/a.wav": random.Random(12).randbytes(25000)})
+    z = Zip(whole)
     body = b"PK\x07\x08" + bytes(z.b[:z.dir_offset])
-    # Split inside entry data only: headers never cross a volume.
-    splits = [4 + z.data_start(0) + 12345, 4 + z.data_start(2) + 999]
-    bounds = [0] + splits + [len(body)]
-    volumes = [body[bounds[k]:bounds[k + 1]] for k in range(len(bounds) - 1)]
-    last = len(volumes)
-    for i in range(z.count):
-        position = 4 + z.local(i)
-        disk = max(k for k in range(len(bounds) - 1) if bounds[k] <= position)
-        z.set_field(i, "disk", disk, local=False)
-        z.set_field(i, "offset", position - bounds[disk], local=False)
-    directory = bytes(z.b[z.dir_offset:z.eocd])
-    end = struct.pack("<IHHHHIIH", 0x06054B50, last, last, z.count, z.count,
-                      len(directory), 0, 0)
-    volumes.append(directory + end)
-    base = out[:-len(".zip")]
-    for k, data in enumerate(volumes[:-1]):
-        save("%s.%03d" % (base, k), data)
-    save(out, volumes[-1], files)
-
-
-def make_bsdtar_style(out):
-    # Folders marked only by their Unix mode, as libarchive writes them.
-    buffer = io.BytesIO()
-    with zipfile.ZipFile(buffer, "w", zipfile.ZIP_DEFLATED) as archive:
-        for name in ("maps/", "sound/", "sound/de_x/"):
-            info = zipfile.ZipInfo(name, date_time=(2001, 2, 3, 4, 5, 6))
-            info.create_system = 3
-            info.external_attr = 0x41ED0000
-            archive.writestr(info, b"")
-        for name, data in PACKAGE.items():
-            info = zipfile.ZipInfo(name, date_time=(2001, 2, 3, 4, 5, 6))
-            info.create_system = 3
-            info.external_attr = 0x81A40000
-            archive.writestr(info, data, zipfile.ZIP_DEFLATED)
-    save(out, buffer.getvalue(), PACKAGE)
-
-
-def make_info_zip(out):
-    # Info-ZIP zip over a real tree, with its folder entries and extra fields.
-    with tempfile.TemporaryDirectory() as tree:
-        write_tree(tree, PACKAGE)
-        subprocess.run(["zip", "-q", "-r", "-X", os.path.abspath(out), "maps", "sound"],
-                       cwd=tree, check=True)
-    write_tree(out + ".expected", PACKAGE)
-
-
-def make_info_zip_streamed(out):
-    # Info-ZIP writing into a pipe cannot seek back: every file gets a data descriptor.
-    with tempfile.TemporaryDirectory() as tree:
-        write_tree(tree, PACKAGE)
-        stream = subprocess.run(["zip", "-q", "-r", "-", "maps", "sound"], cwd=tree,
-                                check=True, stdout=subprocess.PIPE).stdout
-    save(out, stream, PACKAGE)
-
-
-def make_bsdtar(out):
-    with tempfile.TemporaryDirectory() as tree:
-        write_tree(tree, PACKAGE)
-        subprocess.run(["bsdtar", "--format", "zip", "-cf", os.path.abspath(out), "-C", tree,
-                        "maps", "sound"], check=True)
-    write_tree(out + ".expected", PACKAGE)
-
-
-def make_names(out):
-    """Names in code page 437, in UTF-8, and with backslash separators."""
-    files = {"maps/cafX.txt": b"cp437", "maps/Zürich.txt": b"utf8", "maps\\back.txt": b"back"}
-    z = Zip(zip_bytes(files))
-    # zipfile writes non-ASCII names as UTF-8 only; put the code page 437 bytes in by hand.
-    cp437 = "maps/café.txt".encode("cp437")
-    for pos in (z.local(0) + 30, z.central[0] + 46):
-        assert z.b[pos:pos + len(cp437)] == b"maps/cafX.txt"
-        z.b[pos:pos + len(cp437)] = cp437
-    save(out, bytes(z.b))
-
-
-def make_modes(out):
-    """Entries made on Unix with their modes, a DOS read-only file and a symbolic link."""
-    buffer = io.BytesIO()
-    with zipfile.ZipFile(buffer, "w") as archive:
-        def add(name, data, system, attributes):
-            info = zipfile.ZipInfo(name, date_time=(2001, 2, 3, 4, 5, 6))
-            info.create_system = system
-            info.external_attr = attributes
-            archive.writestr(info, data)
-        add("unix640.txt", b"rw-r-----", 3, 0o100640 << 16)
-        add("unix000.txt", b"no bits", 3, 0o100000 << 16)
-        add("nomode.txt", b"host 3, mode not stored", 3, 0)
-        add("dos_readonly.txt", b"read-only", 0, 0x21)
-        add("dos_archive.txt", b"archive", 0, 0x20)
-        add("link", b"/etc/passwd", 3, 0o120777 << 16)
-        add("ro_dir/", b"", 3, (0o040555 << 16) | 0x10)
-    save(out, buffer.getvalue())
-
-
-def make_hostile_names(out):
-    files = {"../evil.txt": b"up", "a/../../evil2.txt": b"up2", "C:../evil3.txt": b"up3",
-             "/abs/x.txt": b"abs", "C:\\drive\\y.txt": b"drive", "ok.txt": b"fine"}
-    save(out, zip_bytes(files))
-
-
-def make_slash_names(out):
-    """Names ending in a separator: a folder when empty, not when they hold data."""
-    buffer = io.BytesIO()
-    with zipfile.ZipFile(buffer, "w") as archive:
-        for name, data, attributes in (("empty_dir/", b"", 0), ("data_dir/", b"data", 0),
-                                       ("attr_dir", b"", 0x10), ("plain.txt", b"", 0)):
-            info = zipfile.ZipInfo(name, date_time=(2001, 2, 3, 4, 5, 6))
-            info.create_system = 0
-            info.external_attr = attributes
-            archive.writestr(info, data)
-    save(out, buffer.getvalue())
-
-
-def make_encrypted(out):
-    with tempfile.TemporaryDirectory() as tree:
-        write_tree(tree, {"secret.bsp": b"hidden map" * 100, "plain.txt": b"open"})
-        subprocess.run(["zip", "-q", "-P", "password", os.path.abspath(out), "secret.bsp"],
-                       cwd=tree, check=True)
-        subprocess.run(["zip", "-q", os.path.abspath(out), "plain.txt"], cwd=tree, check=True)
-
-
-def make_sizes(out):
-    """Entries at the edges of the read and write chunks."""
-    rng = random.Random(5)
-    files = {}
-    for size in (0, 1, 16383, 16384, 16385, 65534, 65535, 65536, 131070, 200001):
-        files["random_%d.bin" % size] = rng.randbytes(size)
-        files["text_%d.txt" % size] = (b"All work and no play. " * (size // 22 + 1))[:size]
-    save(out, zip_bytes(files, stored={n for n in files if n.startswith("text_1")}), files)
-
-
-# --- damaged archives ------------------------------------------------------------------------
-
-def package():
-    return Zip(zip_bytes(PACKAGE, stored={"maps/de_x.txt"}))
-
-
-def make_not_a_zip(out):
-    save(out, b"This is a text file, not an archive.\n" * 20)
-
-
-def make_zero_length(out):
-    save(out, b"")
-
-
-def make_end_record_missing(out):
-    save(out, package().b[:-22])
-
-
-def make_end_record_cut_short(out):
-    save(out, package().b[:-8])
-
-
-def make_truncated_directory(out):
-    z = package()
-    middle = z.dir_offset + 20
-    save(out, bytes(z.b[:middle] + z.b[middle + 30:]))
-
-
-def make_directory_offset_wrong(out):
-    z = package()
-    z.put("<I", z.eocd + 16, z.dir_offset + 1)
-    z.save(out)
-
-
-def make_count_size_disagree(out):
-    z = package()
-    z.put("<H", z.eocd + 8, 0)
-    z.put("<H", z.eocd + 10, 0)
-    z.save(out)
-
-
-def make_bad_central_signature(out):
-    z = package()
-    z.b[z.central[1]:z.central[1] + 4] = b"PK\x01\x03"
-    z.save(out)
-
-
-def make_bad_local_signature(out):
-    z = package()
-    z.b[z.local(1):z.local(1) + 4] = b"PK\x03\x05"
-    z.save(out)
-
-
-def make_local_central_mismatch(out):
-    z = package()
-    z.set_field(0, "crc", z.get("<I", z.central[0] + 16) ^ 1, central=False)
-    z.save(out)
-
-
-def make_unsupported_method(out):
-    z = package()
-    z.set_field(0, "method", 12)  # bzip2
-    z.save(out)
-
-
-def make_crc_error(out):
-    z = package()
-    assert z.get("<H", z.central[1] + 10) == 0  # the stored text file
-    z.b[z.data_start(1)] ^= 0x20
-    z.save(out)
-
-
-def make_truncated_deflate(out):
-    z = package()
-    start, end = z.data_start(0), z.data_end(0)
-    keep = (end - start) // 2
-    z.set_field(0, "csize", keep)
-    z.cut(start + keep, end)
-    z.save(out)
-
-
-def make_corrupt_deflate(out):
-    z = package()
-    z.b[z.data_start(0)] = 0x07  # a final block of the reserved type 3
-    z.save(out)
-
-
-def make_stream_ends_early(out):
-    z = package()
-    z.set_field(0, "usize", len(PACKAGE["maps/de_x.bsp"]) + 1000)
-    z.save(out)
-
-
-def make_stored_ends_early(out):
-    z = package()
-    z.set_field(1, "usize", len(PACKAGE["maps/de_x.txt"]) + 5)
-    z.save(out)
-
-
-def make_declared_smaller(out):
-    z = package()
-    z.set_field(0, "usize", 100)
-    z.save(out)
-
-
-def make_descriptor_mismatch(out):
-    z = Zip(unseekable_zip(PACKAGE))
-    end = z.data_end(0)
-    z.b[end + 4] ^= 0xFF  # the descriptor's CRC
-    z.save(out)
-
-
-def make_overlapping_entries(out):
-    z = package()
-    z.set_field(2, "offset", z.local(0), local=False)
-    z.save(out)
-
-
-def make_entry_overlaps_directory(out):
-    z = package()
-    grow = z.dir_offset - z.data_end(2) + 10
-    size = z.get("<I", z.central[2] + 20) + grow
-    z.set_field(2, "csize", size)
-    z.save(out)
-
-
-def make_entry_past_end(out):
-    z = package()
-    z.set_field(2, "offset", len(z.b) + 100, local=False)
-    z.save(out)
-
-
-def make_volume_missing(out):
-    make_volumes(out)
-    os.remove(out[:-len(".zip")] + ".001")
-    shutil.rmtree(out + ".expected")
-
-
-# --- references ------------------------------------------------------------------------------
-
-def reference_extract(archive, folder):
-    with zipfile.ZipFile(archive) as z:
-        z.extractall(folder)
-
-
-def reference_list(archive):
-    with zipfile.ZipFile(archive) as z:
-        for info in z.infolist():
-            print("%s %08x %d %d %04d-%02d-%02d %02d:%02d:%02d" % (
-                (info.filename, info.CRC, info.compress_size, info.file_size) + info.date_time))
-
-
-def reference_sizes(archive_folder):
-    """One archive per compression level, with the data Python reads back beside it."""
-    rng = random.Random(9)
-    files = {}
-    for size in (0, 1, 100, 4095, 65535, 65536, 250000):
-        files["random_%d.bin" % size] = rng.randbytes(size)
-        pattern = bytes(rng.choice(b"ab") for _ in range(64))
-        files["runs_%d.bin" % size] = (pattern * (size // 64 + 1))[:size]
-    for level in (0, 1, 6, 9):
-        path = os.path.join(archive_folder, "level%d.zip" % level)
-        method = zipfile.ZIP_STORED if level == 0 else zipfile.ZIP_DEFLATED
-        with zipfile.ZipFile(path, "w", method, compresslevel=level or None) as z:
-            for name, data in files.items():
-                z.writestr(name, data)
-        reference_extract(path, path + ".expected")
-
-
-def main(argv):
-    command = argv[1]
-    if command == "reference-extract":
-        reference_extract(argv[2], argv[3])
-    elif command == "reference-list":
-        reference_list(argv[2])
-    elif command == "reference-sizes":
-        reference_sizes(argv[2])
-    elif command == "cp437":
-        sys.stdout.buffer.write(bytes(range(0x80, 0x100)).decode("cp437").encode("utf-8"))
-    else:
-        globals()["make_" + command.replace("-", "_")](argv[2])
+    bounds = [0, 4 + z.data_start(0) + 12345, 4 + z.data_start(2) + 999, len(body)]
+    for i in range(len(z.central)):
+        disk = max(k for k in range(3) if bounds[k] <= 4 + z.local(i))
+        z.set(i, "disk", disk).set(i, "offset", 4 + z.local(i) - bounds[disk])
+    directory, n = bytes(z.b[z.dir_offset:z.eocd]), len(z.central)
+    end = struct.pack("<IHHHHIIH", 0x06054B50, 3, 3, n, n, len(directory), 0, 0)
+    pieces = {".%03d" % k: body[bounds[k]:bounds[k + 1]] for k in range(3) if k != missing}
+    pieces[".zip"] = directory + end
+    return pieces, whole
+
+
+def sizes(z):
+    """Entries on, below and above the read and write chunks, at every level."""
+    rng, files = random.Random(5), {}
+    for size in (0, 1, 100, 4095, 16383, 16384, 16385, 65534, 65535, 65536, 131070, 250000):
+        text = (b"All work and no play. " * (size // 22 + 1))[:size]
+        for level in (0, 1, 6, 9):
+            how = dict(method=DEFLATED if level else STORED, level=level or None)
+            files["L%d/random_%d.bin" % (level, size)] = entry(rng.randbytes(size), **how)
+            files["L%d/text_%d.txt" % (level, size)] = entry(text, **how)
+    return zip_bytes(files)
+
+
+COMMENT = (b"c" * 65000 + b"PK\x05\x06" + b"\xff" * 18).ljust(65535, b"c")
+STUB = b"#!/bin/sh\nexit 0\n" + bytes(1000)
+
+# Each builder edits or ignores the package and returns the archive, or the archive
+# and what Python's zipfile reads in its place.
+GOOD = {
+    "package": lambda z: z,
+    "empty": lambda z: zip_bytes({}),
+    "info_zip": lambda z: tool("zip -q -r -X out.zip maps sound"),
+    "info_zip_streamed": lambda z: tool("zip -q -r - maps sound"),
+    "bsdtar": lambda z: shutil.which("bsdtar") and tool(
+        "bsdtar --format zip -cf out.zip maps sound"),
+    "bsdtar_style": lambda z: zip_bytes(  # folders marked by their Unix mode only
+        {**{d: entry(b"", 0x41ED0000) for d in ("maps/", "sound/", "sound/de_x/")},
+         **{n: entry(d, 0x81A40000) for n, d in PACKAGE.items()}}),
+    "descriptor_with_signature": lambda z: zip_bytes(PACKAGE, out=Unseekable()),
+    "descriptor_without_signature": without_descriptor_signatures,
+    "comment_with_signature": lambda z: (zip_bytes(PACKAGE, COMMENT), z),
+    "prepended_stub": lambda z: b"MZ" + random.Random(3).randbytes(4094) + z.b,
+    "stub_absolute_offsets": lambda z: zip_bytes(PACKAGE, out=io.BytesIO(STUB), mode="a"),
+    "volumes": volumes,
+    "sizes": sizes,
+}
+OTHER = {
+    "not_a_zip": lambda z: b"This is a text file, not an archive.\n" * 20,
+    "zero_length": lambda z: b"",
+    "end_record_missing": lambda z: z.b[:-22],
+    "end_record_cut_short": lambda z: z.b[:-8],
+    "truncated_directory": lambda z: z.b[:z.dir_offset + 20] + z.b[z.dir_offset + 50:],
+    "directory_offset_wrong": lambda z: z.put("<I", z.eocd + 16, z.dir_offset + 1),
+    "count_size_disagree": lambda z: z.put("<HH", z.eocd + 8, 0, 0),
+    "bad_central_signature": lambda z: z.put("<I", z.central[1], 0x03014B50),
+    "bad_local_signature": lambda z: z.put("<I", z.local(1), 0x05034B50),
+    "local_central_mismatch": lambda z: z.set(0, "crc", 0, central=False),
+    "unsupported_method": lambda z: z.set(0, "method", 12),
+    "crc_error": lambda z: z.put("<B", z.data_start(1), ord("a")),  # was "A test map"
+    "truncated_deflate": lambda z: z.set(0, "csize", (z.data_end(0) - z.data_start(0)) // 2),
+    "corrupt_deflate": lambda z: z.put("<B", z.data_start(0), 0x07),
+    "stream_ends_early": lambda z: z.set(0, "usize", len(PACKAGE["maps/de_x.bsp"]) + 1000),
+    "stored_ends_early": lambda z: z.set(1, "usize", len(PACKAGE["maps/de_x.txt"]) + 5),
+    "declared_smaller": lambda z: z.set(0, "usize", 100),
+    "descriptor_mismatch": lambda z: (s := Zip(zip_bytes(PACKAGE, out=Unseekable()))).put(
+        "<I", s.data_end(0) + 4, 0),
+    "overlapping_entries": lambda z: z.set(2, "offset", z.local(0)),
+    "entry_overlaps_directory": lambda z: z.set(2, "csize", z.dir_offset - z.data_start(2) + 10),
+    "entry_past_end": lambda z: z.set(2, "offset", len(z.b) + 100),
+    "volume_missing": lambda z: volumes(z, missing=1)[0],
+    "encrypted": lambda z: tool("zip -q -P password out.zip secret.bsp", "zip -q out.zip plain.txt",
+                                files={"secret.bsp": b"hidden map" * 100, "plain.txt": b"open"}),
+    "hostile_names": lambda z: zip_bytes({
+        "../evil.txt": b"up", "a/../../evil2.txt": b"up2", "C:../evil3.txt": b"up3",
+        "/abs/x.txt": b"abs", "C:\\drive\\y.txt": b"drive", "ok.txt": b"fine"}),
+    # Code page 437 without the UTF-8 flag, UTF-8 with it, and a backslash separator.
+    "names": lambda z: zip_bytes({"maps/cafX.txt": b"cp437", "maps/Zürich.txt": b"utf8",
+        "maps\\back.txt": b"back"}).replace(b"cafX", "café".encode("cp437")),
+    "folders": lambda z: zip_bytes({
+        "empty_dir/": entry(b"", 0, 0, STORED), "data_dir/": entry(b"data", 0, 0, STORED),
+        "attr_dir": entry(b"", 0x10, 0, STORED), "unix_dir": entry(b"", 0o40755 << 16),
+        "plain.txt": entry(b"", 0, 0, STORED)}),
+    "modes": lambda z: Zip(zip_bytes({  # zipfile stores a mode of 0 as 0o600: cleared after
+        "unix640.txt": entry(b"640", 0o100640 << 16), "unix000.txt": entry(b"000", 0o100000 << 16),
+        "nomode.txt": entry(b"no mode", 0), "dos_readonly.txt": entry(b"read-only", 0x21, 0),
+        "dos_archive.txt": entry(b"archive", 0x20, 0),
+        "link": entry(b"/etc/passwd", 0o120777 << 16),
+        "ro_dir/": entry(b"", (0o40555 << 16) | 0x10, method=STORED)})).set(2, "attr", 0),
+}
+
+
+def raw(data):
+    return data.b if isinstance(data, Zip) else data
+
+
+def main(folder):
+    shutil.rmtree(folder, ignore_errors=True)
+    os.makedirs(folder)
+    for name, build in {**GOOD, **OTHER}.items():
+        made = build(Zip(zip_bytes(PACKAGE)))
+        data, reference = made if isinstance(made, tuple) else (made, made)
+        for suffix, piece in (data if isinstance(data, dict) else {".zip": data}).items():
+            if piece is not None:
+                pathlib.Path(folder, name + suffix).write_bytes(raw(piece))
+        if name in GOOD and reference is not None:
+            path = os.path.join(folder, name + ".zip")
+            with zipfile.ZipFile(io.BytesIO(raw(reference))) as z:
+                pathlib.Path(path + ".list").write_text("".join(
+                    "%s %08x %d %d %04d-%02d-%02d %02d:%02d:%02d\n" % (
+                        (i.filename, i.CRC, i.compress_size, i.file_size) + i.date_time)
+                    for i in z.infolist()), "utf-8")
+                write_tree(path + ".expected", {i.filename: z.read(i) for i in z.infolist()
+                                                if not i.is_dir()})
+    cp437 = bytes(range(0x80, 0x100)).decode("cp437")
+    pathlib.Path(folder, "cp437.txt").write_text(cp437, "utf-8")
+    pathlib.Path(folder, "complete").touch()
 
 
 if __name__ == "__main__":
-    main(sys.argv)
+    main(sys.argv[1])
