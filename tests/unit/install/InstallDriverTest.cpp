@@ -25,32 +25,24 @@ TEST_F(InstallDriver, MapFoldersBelowAFolderAreInstalledBeforeIt) {
     EXPECT_EQ(m_boxes.Shown().size(), 1u);
 }
 
-TEST_F(InstallDriver, AFolderIsInstalledOncePerDropButAgainInTheNextDrop) {
-    for (const char* folder : {"overviews", "gfx/env", "models", "sound/ambience", "sprites"}) {
+TEST_F(InstallDriver, MapPackagesInstallOncePerDropSkinPacksEveryTime) {
+    for (const char* folder : {"overviews", "gfx/env", "models", "sound/ambience", "sprites",
+                               "sound/weapons", "gfx/vgui"}) {
         MakeFolder(Mod(folder));
     }
     WriteFile(m_temp / "loose/m.bsp", "m");
     WriteFile(m_temp / "pkg/maps/de_x.bsp", "x");
+    WriteFile(m_temp / "pack/knife.mdl", "k");
 
-    Drop({"loose", "pkg", "loose", "pkg/maps"});
+    Drop({"loose", "pkg", "pack", "loose", "pkg/maps", "pack"});
+    const std::string skins = std::string(kNoMapsHeader) + Copied("models/knife.mdl");
     const std::string once = std::string(kUnstructuredHeader) + Copied("maps/m.bsp") +
-                             kStructuredHeader + Copied("maps/de_x.bsp") + kFinished;
+                             kStructuredHeader + Copied("maps/de_x.bsp") + skins + skins +
+                             kFinished;
     EXPECT_EQ(Log(), once);
 
     Drop({"pkg"});
     EXPECT_EQ(Log(), once + kStructuredHeader + Copied("maps/de_x.bsp") + kFinished);
-}
-
-TEST_F(InstallDriver, PackagesWithoutMapsGetTheSkinInstallEveryTime) {
-    for (const char* folder : {"models", "sprites", "sound/weapons", "gfx/vgui"}) {
-        MakeFolder(Mod(folder));
-    }
-    WriteFile(m_temp / "pack/knife.mdl", "k");
-
-    Drop({"pack", "pack"});
-
-    const std::string once = std::string(kNoMapsHeader) + Copied("models/knife.mdl");
-    EXPECT_EQ(Log(), once + once + kFinished);
 }
 
 TEST_F(InstallDriver, OnlyALowerCaseMapsFolderMakesAStructuredPackage) {
