@@ -1,313 +1,146 @@
 #include <gtest/gtest.h>
 #include <unistd.h>
 
-#include "ScriptedMessageBoxHost.h"
 #include "SettingsTestSupport.h"
 #include "settings/ModDirDiscovery.h"
 #include "settings/SteamLibraries.h"
 
 namespace {
 
-using quarvel::test::CScopedHome;
-using quarvel::test::CScriptedMessageBoxHost;
-using quarvel::test::MakeFolder;
-using quarvel::test::WriteFile;
-using settings::CCandidateList;
-using settings::CModDirDiscovery;
-using Strings = std::vector<std::string>;
+using namespace quarvel::test;
+using settings::ParseLibraryFolders;
 
-class DiscoveryTest : public testing::Test {
-  protected:
-    // The Steam installation that the lookup finds first.
-    std::string Steam() const { return m_home.Home() + "/.steam/root"; }
-    void Folder(const std::string& path) { MakeFolder(path); }
-    void File(const std::string& path) { WriteFile(path, ""); }
-    void Link(const std::string& target, const std::string& link) {
-        ASSERT_EQ(::symlink(target.c_str(), link.c_str()), 0) << link;
+const std::string kApps = ".steam/root/SteamApps/";
+const std::string kLinux = ".steam/root/steamapps/common/Half-Life/";
+
+// Builds a tree: "dir/", "link -> target", "file = text" or an empty "file". Paths
+// are relative to base unless they start with "~/"; "~" in a text and link
+// targets are relative to home.
+void Build(const std::string& home, const std::string& base, const Strings& entries) {
+    for (const auto& entry : entries) {
+        const auto link = entry.find(" -> ");
+        const auto text = entry.find(" = ");
+        std::string path = entry.substr(0, std::min(link, text));
+        path = path.starts_with("~/") ? home + path.substr(1) : home + "/" + base + path;
+        if (link != std::string::npos) {
+            MakeFolder(home + "/" + entry.substr(link + 4));
+            MakeFolder(path.substr(0, path.rfind('/')));
+            ASSERT_EQ(::symlink((home + "/" + entry.substr(link + 4)).c_str(), path.c_str()), 0);
+        } else if (entry.ends_with('/')) {
+            MakeFolder(path);
+        } else {
+            std::string content = text == std::string::npos ? "" : entry.substr(text + 3);
+            for (auto at = content.find('~'); at != std::string::npos; at = content.find('~')) {
+                content.replace(at, 1, home);
+            }
+            WriteFile(path, content);
+        }
     }
+}
 
-    // Runs the lookup as the dialog does; the candidates, top item first.
-    Strings Find(bool bFirstRun = false) {
-        CCandidateList candidates;
-        CModDirDiscovery(m_boxes, candidates, m_strDir, bFirstRun).FindSteamModDirs();
-        return candidates.Items();
+TEST(ModDirDiscovery, FakeSteamTrees) {
+    const struct {
+        const char* m_szName;
+        std::string m_strBase;  // of the tree, the candidates and the last one found
+        Strings m_tree;
+        Strings m_found;                      // top item first
+        const char* m_szLastFound = nullptr;  // when not the top item
+        Strings m_boxes = {};
+    } rows[] = {
+        {"account tree",
+         kApps + "ACCOUNT/counter-strike/",
+         {"hl.exe", "cstrike/", "valve/maps/", "valve/sound/", "notes/maps"},
+         {"valve", "cstrike"}},
+        {"no hl.exe beside, mod names with case, maps in any case",
+         kApps,
+         {"a/no/cstrike/maps/", "a/no/hl.exe.bak", "b/hl/hl.exe", "b/hl/CStrike/",
+          "b/hl/TFC/sound/", "b/hl/tfc/", "c/hl/HL.EXE", "c/hl/CStrike/MAPS/"},
+         {"c/hl/CStrike", "b/hl/tfc"}},
+        {"lower-case steamapps, hl_linux",
+         kLinux,
+         {"~/.steam/root -> .local/share/Steam", "hl_linux", "cstrike/", "valve/maps/"},
+         {"valve", "cstrike"}},
+        {"Flatpak Steam",
+         ".var/app/com.valvesoftware.Steam/.local/share/Steam/steamapps/common/hl/",
+         {"hl_linux", "cstrike/"},
+         {"cstrike"}},
+        {"case duplicates listed once",
+         kApps,
+         {"Half-Life/hl.exe", "Half-Life/cstrike/", "half-life/hl.exe", "half-life/cstrike/"},
+         {"Half-Life/cstrike"},
+         "half-life/cstrike"},
+        {"links tested, never walked",
+         kApps,
+         {"~/.steam/root/SteamApps -> drive", "game/hl.exe", "game/cstrike/", "~/mods/tfc/maps/",
+          "game/loop -> drive", "game/tfc -> mods/tfc", "game/mymod/maps -> mods/tfc/maps"},
+         {"game/mymod", "game/cstrike"}},
+        {"libraryfolders.vdf",
+         "",
+         {"~/.steam/root -> .local/share/Steam", kLinux + "hl_linux", kLinux + "cstrike/",
+          "lib/steamapps/hl/hl_linux", "lib/steamapps/hl/cstrike/", "lib/steamapps/hl/tfc/",
+          ".steam/root/steamapps/libraryfolders.vdf = \"libraryfolders\" { \"contentstatsid\" "
+          "\"-1\" \"0\" { \"path\" \"~/.local/share/Steam\" \"apps\" { \"70\" \"1\" } } \"1\" "
+          "{ \"Path\" \"~/lib/\" } \"2\" { \"path\" \"~/lib\" } \"3\" { \"path\" \"lib\" } }"},
+         {"lib/steamapps/hl/tfc", "lib/steamapps/hl/cstrike", kLinux + "cstrike"}},
+        {"LibraryFolders.vdf, old form",
+         "",
+         {kApps + "LibraryFolders.VDF = \"LibraryFolders\" { \"TimeNextStatsReport\" \"17\" "
+                  "\"1\" \"~/D\" }",
+          "D/SteamApps/hl/hl.exe", "D/SteamApps/hl/cstrike/"},
+         {"D/SteamApps/hl/cstrike"}},
+        {"no SteamApps folder",
+         ".steam/root/",
+         {"config/", "steamapps"},
+         {},
+         nullptr,
+         {"SteamApps Folder Not Found (0): Your SteamApps folder is not in the default location.\n"
+          "Please find and enter your cstrike directory manually."}},
+    };
+    for (const auto& row : rows) {
+        SCOPED_TRACE(row.m_szName);
+        CScopedHome home;
+        const std::string base = home.Home() + "/" + row.m_strBase;
+        Build(home.Home(), row.m_strBase, row.m_tree);
+        Strings expected;
+        for (const auto& path : row.m_found) {
+            expected.push_back(base + path);
+        }
+        CScriptedMessageBoxHost boxes;
+        settings::CCandidateList found;
+        std::string strDir = "unchanged";  // what the first-run mode sets
+        settings::CModDirDiscovery(boxes, found, strDir, true).FindSteamModDirs();
+        EXPECT_EQ(found.Items(), expected);
+        EXPECT_EQ(Boxes(boxes), row.m_boxes);
+        EXPECT_EQ(strDir, row.m_szLastFound  ? base + row.m_szLastFound
+                          : expected.empty() ? "unchanged"
+                                             : expected.front());
+        EXPECT_EQ(settings::FindModDirCandidates(boxes), expected);
     }
-
-    CScopedHome m_home;
-    CScriptedMessageBoxHost m_boxes;
-    std::string m_strDir = "unchanged";
-};
-
-TEST_F(DiscoveryTest, AccountTreeWithGameBesideTheMods) {
-    const std::string game = Steam() + "/SteamApps/ACCOUNT/counter-strike";
-    File(game + "/hl.exe");
-    Folder(game + "/cstrike");
-    Folder(game + "/valve/maps");
-    Folder(game + "/valve/sound");
-    File(game + "/notes/maps");  // a file called maps marks nothing
-
-    // Found in the order cstrike, valve; listed newest first.
-    EXPECT_EQ(Find(true), (Strings{game + "/valve", game + "/cstrike"}));
-    EXPECT_EQ(m_strDir, game + "/valve");
-    EXPECT_TRUE(m_boxes.Shown().empty());
-
-    // Outside first-run mode the directory text is left alone.
-    m_strDir = "/mine";
-    EXPECT_EQ(Find(false), (Strings{game + "/valve", game + "/cstrike"}));
-    EXPECT_EQ(m_strDir, "/mine");
-    EXPECT_EQ(settings::FindModDirCandidates(m_boxes), Find(false));
 }
 
-TEST_F(DiscoveryTest, ModFoldersNeedTheGameInTheirParent) {
-    const std::string apps = Steam() + "/SteamApps";
-    // Named cstrike, with maps, but no game beside it.
-    Folder(apps + "/a/nogame/cstrike/maps");
-    // Names compare with case; a folder in other case needs its own maps.
-    File(apps + "/b/game/hl.exe");
-    Folder(apps + "/b/game/CStrike");
-    Folder(apps + "/b/game/TFC/sound");
-    Folder(apps + "/b/game/tfc");
-    EXPECT_EQ(Find(true), Strings{apps + "/b/game/tfc"});
-
-    Folder(apps + "/b/game/CStrike/MAPS");
-    EXPECT_EQ(Find(true), (Strings{apps + "/b/game/tfc", apps + "/b/game/CStrike"}));
-    EXPECT_TRUE(m_boxes.Shown().empty());
+TEST(ModDirDiscovery, InstallPathTooLongForItsBufferEndsTheLookup) {
+    CScopedHome home;
+    const std::string longHome =
+        home.Elsewhere(std::string(200, 'h') + "/" + std::string(190, 'h'));
+    MakeFolder(longHome + "/.steam/root");
+    CScopedEnvironment homeVariable("HOME", longHome);
+    CScriptedMessageBoxHost boxes;
+    EXPECT_TRUE(settings::FindModDirCandidates(boxes).empty());
+    EXPECT_EQ(Boxes(boxes), Strings{" (0): Error Code 0"});
 }
 
-TEST_F(DiscoveryTest, LinuxSteamLayout) {
-    // Lower-case steamapps, found as "SteamApps"; hl_linux as the game, or hl.exe in any case.
-    MakeFolder(m_home.Home() + "/.steam");
-    const std::string steam = m_home.Home() + "/.local/share/Steam";
-    const std::string halfLife = steam + "/steamapps/common/Half-Life";
-    File(halfLife + "/hl_linux");
-    Folder(halfLife + "/cstrike");
-    Folder(halfLife + "/tfc");
-    Folder(halfLife + "/valve/maps");
-    File(steam + "/steamapps/common/Other/HL.EXE");
-    Folder(steam + "/steamapps/common/Other/mymod/Maps");
-    Link(steam, Steam());
-
-    EXPECT_EQ(Find(true), (Strings{Steam() + "/steamapps/common/Other/mymod",
-                                   Steam() + "/steamapps/common/Half-Life/valve",
-                                   Steam() + "/steamapps/common/Half-Life/tfc",
-                                   Steam() + "/steamapps/common/Half-Life/cstrike"}));
-    EXPECT_TRUE(m_boxes.Shown().empty());
-}
-
-TEST_F(DiscoveryTest, FolderReachedUnderTwoCasesIsListedOnce) {
-    const std::string apps = Steam() + "/SteamApps";
-    File(apps + "/a/Half-Life/hl.exe");
-    Folder(apps + "/a/Half-Life/cstrike");
-    File(apps + "/a/half-life/hl.exe");
-    Folder(apps + "/a/half-life/cstrike");
-
-    EXPECT_EQ(Find(true), Strings{apps + "/a/Half-Life/cstrike"});
-    // First-run mode still takes the last one found.
-    EXPECT_EQ(m_strDir, apps + "/a/half-life/cstrike");
-}
-
-TEST_F(DiscoveryTest, SteamWithoutSteamApps) {
-    Folder(Steam() + "/config");
-    File(Steam() + "/steamapps");  // a file is no folder
-    EXPECT_TRUE(Find(true).empty());
-    ASSERT_EQ(m_boxes.Shown().size(), 1u);
-    EXPECT_EQ(m_boxes.Shown()[0].m_strText,
-              "Your SteamApps folder is not in the default location.\n"
-              "Please find and enter your cstrike directory manually.");
-    EXPECT_EQ(m_boxes.Shown()[0].m_strCaption, "SteamApps Folder Not Found");
-    EXPECT_EQ(m_boxes.Shown()[0].m_nType, platform::kMbOk);
-    EXPECT_EQ(m_strDir, "unchanged");
-}
-
-TEST_F(DiscoveryTest, NoSteamInstalled) {
-    EXPECT_TRUE(Find(true).empty());
-    EXPECT_TRUE(m_boxes.Shown().empty());
-    EXPECT_EQ(m_strDir, "unchanged");
-}
-
-TEST_F(DiscoveryTest, InstallPathTooLongForItsBuffer) {
-    // The home folder makes "InstallPath" 400 bytes or more: the lookup ends.
-    const std::string home = m_home.Elsewhere(std::string(200, 'h') + "/" + std::string(190, 'h'));
-    const std::string game = home + "/.steam/root/SteamApps/game";
-    File(game + "/hl.exe");
-    Folder(game + "/cstrike");
-    ::setenv("HOME", home.c_str(), 1);
-    ASSERT_GE((home + "/.steam/root").size(), 400u);
-
-    EXPECT_TRUE(Find(true).empty());
-    EXPECT_EQ(m_boxes.Texts(), Strings{"Error Code 0"});
-    EXPECT_EQ(m_boxes.Shown()[0].m_strCaption, "");
-    EXPECT_EQ(m_strDir, "unchanged");
-}
-
-TEST_F(DiscoveryTest, LinksAreTestedButNeverWalked) {
-    // SteamApps itself linked in from another drive.
-    const std::string drive = m_home.Elsewhere("drive");
-    File(drive + "/apps/game/hl.exe");
-    Folder(drive + "/apps/game/cstrike");
-    Folder(drive + "/mods/tfc/maps");
-    Folder(Steam());
-    Link(drive + "/apps", Steam() + "/SteamApps");
-    // A loop and a linked mod folder inside it: neither is entered.
-    Link("..", drive + "/apps/game/loop");
-    Link(drive + "/mods/tfc", drive + "/apps/game/tfc");
-    // A link to a maps folder still marks a mod folder.
-    Folder(drive + "/apps/game/mymod");
-    Link(drive + "/mods/tfc/maps", drive + "/apps/game/mymod/maps");
-
-    EXPECT_EQ(Find(true),
-              (Strings{Steam() + "/SteamApps/game/mymod", Steam() + "/SteamApps/game/cstrike"}));
-    EXPECT_TRUE(m_boxes.Shown().empty());
-}
-
-TEST_F(DiscoveryTest, FurtherLibrariesFromLibraryFolders) {
-    // The main library, reached through ~/.steam/root, and a second one.
-    const std::string main = m_home.Home() + "/.local/share/Steam";
-    const std::string second = m_home.Elsewhere("drive2/SteamLibrary");
-    File(main + "/steamapps/common/Half-Life/hl_linux");
-    Folder(main + "/steamapps/common/Half-Life/cstrike");
-    File(second + "/steamapps/common/Half-Life/hl_linux");
-    Folder(second + "/steamapps/common/Half-Life/cstrike");
-    Folder(second + "/steamapps/common/Half-Life/tfc");
-    Folder(m_home.Home() + "/.steam");
-    Link(main, Steam());
-    WriteFile(main + "/steamapps/libraryfolders.vdf",
-              "\"libraryfolders\"\n{\n"
-              "\t\"contentstatsid\"\t\t\"-1234\"\n"
-              "\t\"0\"\n\t{\n\t\t\"path\"\t\t\"" +
-                  main +
-                  "\"\n\t\t\"label\"\t\t\"\"\n"
-                  "\t\t\"apps\"\n\t\t{\n\t\t\t\"70\"\t\t\"123\"\n\t\t}\n\t}\n"
-                  "\t\"1\"\n\t{\n\t\t\"Path\"\t\t\"" +
-                  second +
-                  "/\"\n\t}\n"
-                  "\t\"2\"\n\t{\n\t\t\"path\"\t\t\"" +
-                  second +
-                  "\"\n\t}\n"
-                  "\t\"3\"\n\t{\n\t\t\"path\"\t\t\"relative/library\"\n\t}\n"
-                  "}\n");
-
-    // The main tree once, under the path Steam was found by; the second library after it.
-    EXPECT_EQ(Find(true), (Strings{second + "/steamapps/common/Half-Life/tfc",
-                                   second + "/steamapps/common/Half-Life/cstrike",
-                                   Steam() + "/steamapps/common/Half-Life/cstrike"}));
-    EXPECT_EQ(m_strDir, second + "/steamapps/common/Half-Life/tfc");
-    EXPECT_TRUE(m_boxes.Shown().empty());
-}
-
-TEST_F(DiscoveryTest, FurtherLibrariesInTheOldForm) {
-    const std::string apps = Steam() + "/SteamApps";
-    const std::string second = m_home.Elsewhere("D/Games");
-    Folder(apps);
-    File(second + "/SteamApps/common/Half-Life/hl.exe");
-    Folder(second + "/SteamApps/common/Half-Life/cstrike");
-    WriteFile(apps + "/LibraryFolders.VDF",
-              "\"LibraryFolders\"\n{\n"
-              "\t\"TimeNextStatsReport\"\t\t\"1700000000\"\n"
-              "\t\"ContentStatsID\"\t\t\"-1\"\n"
-              "\t\"1\"\t\t\"" +
-                  second +
-                  "\"\n"
-                  "}\n");
-    EXPECT_EQ(Find(), Strings{second + "/SteamApps/common/Half-Life/cstrike"});
-}
-
-TEST(SteamLibraries, ParsesBothFormsAndSurvivesDamage) {
-    EXPECT_EQ(
-        settings::ParseLibraryFolders("\"libraryfolders\" { \"0\" { \"path\" \"/a\" } "
-                                      "\"1\" { \"label\" \"x\" } \"2\" { \"PATH\" \"/c\" } }"),
-        (Strings{"/a", "/c"}));
-    EXPECT_EQ(
-        settings::ParseLibraryFolders("// written by Steam\n"
-                                      "LibraryFolders { [$WIN32] \"1\" \"D:\\\\Steam \\\"A\\\"\""
-                                      " x1 \"E:\" \"01\" \"F:\" }"),
-        (Strings{"D:\\Steam \"A\"", "F:"}));
-    // Only the library list counts.
-    EXPECT_TRUE(settings::ParseLibraryFolders("\"other\" { \"0\" { \"path\" \"/a\" } }").empty());
-    EXPECT_TRUE(settings::ParseLibraryFolders("\"libraryfolders\" \"0\"").empty());
-    // What was read before the damage is kept.
-    EXPECT_EQ(settings::ParseLibraryFolders("\"libraryfolders\" { \"0\" { \"path\" \"/a\" } "
-                                            "\"1\" { \"path\" \"/b"),
+TEST(ModDirDiscovery, LibraryFoldersParseBothFormsAndSurviveDamage) {
+    EXPECT_EQ(ParseLibraryFolders("// by Steam\nLibraryFolders { [$WIN32] \"1\" "
+                                  "\"D:\\\\Steam \\\"A\\\"\" x1 \"E:\" \"01\" \"F:\" }"),
+              (Strings{"D:\\Steam \"A\"", "F:"}));
+    // What was read before the damage is kept; deep nesting ends the parse, not the stack.
+    EXPECT_EQ(ParseLibraryFolders("\"libraryfolders\" { \"0\" { \"path\" \"/a\" } \"1\" { \"path"),
               Strings{"/a"});
-    EXPECT_EQ(settings::ParseLibraryFolders("\"libraryfolders\" { \"0\" \"/a\" \"1\" }"),
-              Strings{"/a"});
-    // Deep nesting ends the parse instead of the stack.
-    const std::string deep = "\"libraryfolders\" { \"0\" \"/a\" " + std::string(100000, '{');
-    EXPECT_EQ(settings::ParseLibraryFolders(deep), Strings{"/a"});
     std::string nested = "\"libraryfolders\" { \"0\" \"/a\" ";
     for (int i = 0; i < 100000; ++i) {
         nested += "\"k\" { ";
     }
-    EXPECT_EQ(settings::ParseLibraryFolders(nested), Strings{"/a"});
-}
-
-TEST(FolderTests, SubdirectoryExecutableAndModName) {
-    CScopedHome home;
-    const std::string root = home.Elsewhere("game");
-    MakeFolder(root + "/Maps");
-    WriteFile(root + "/sound", "a file");
-    MakeFolder(home.Elsewhere("target"));
-    ASSERT_EQ(::symlink(home.Elsewhere("target").c_str(), (root + "/linked").c_str()), 0);
-
-    EXPECT_TRUE(CModDirDiscovery::HasSubdirectory(root, "maps"));
-    EXPECT_TRUE(CModDirDiscovery::HasSubdirectory(root, "MAPS"));
-    EXPECT_TRUE(CModDirDiscovery::HasSubdirectory(root, "linked"));
-    EXPECT_FALSE(CModDirDiscovery::HasSubdirectory(root, "sound"));
-    EXPECT_FALSE(CModDirDiscovery::HasSubdirectory(root, "map"));
-    EXPECT_FALSE(CModDirDiscovery::HasSubdirectory(root, ""));
-    EXPECT_FALSE(CModDirDiscovery::HasSubdirectory(root + "/missing", "maps"));
-    // The folder itself may be given in another case.
-    EXPECT_TRUE(CModDirDiscovery::HasSubdirectory(home.Elsewhere("GAME"), "maps"));
-    // No parent stands for the root folder.
-    const std::string top = root.substr(1, root.find('/', 1) - 1);
-    EXPECT_TRUE(CModDirDiscovery::HasSubdirectory("", top));
-
-    EXPECT_FALSE(CModDirDiscovery::HasHalfLifeExe(root));
-    WriteFile(root + "/hl.exe.bak", "");
-    WriteFile(root + "/xhl.exe", "");
-    EXPECT_FALSE(CModDirDiscovery::HasHalfLifeExe(root));
-    MakeFolder(root + "/Hl.Exe");  // any entry of that name counts
-    EXPECT_TRUE(CModDirDiscovery::HasHalfLifeExe(root));
-    WriteFile(home.Elsewhere("linux/hl_linux"), "");
-    EXPECT_TRUE(CModDirDiscovery::HasHalfLifeExe(home.Elsewhere("linux")));
-    EXPECT_FALSE(CModDirDiscovery::HasHalfLifeExe(home.Elsewhere("missing")));
-
-    EXPECT_TRUE(CModDirDiscovery::IsKnownModName("cstrike"));
-    EXPECT_TRUE(CModDirDiscovery::IsKnownModName("tfc"));
-    EXPECT_FALSE(CModDirDiscovery::IsKnownModName("CStrike"));
-    EXPECT_FALSE(CModDirDiscovery::IsKnownModName("TFC"));
-    EXPECT_FALSE(CModDirDiscovery::IsKnownModName("cstrike "));
-    EXPECT_FALSE(CModDirDiscovery::IsKnownModName("valve"));
-}
-
-TEST_F(DiscoveryTest, ChoiceOfferedWhenTheDialogOpens) {
-    // First run, nothing found: the placeholder.
-    std::string dir;
-    EXPECT_TRUE(settings::PrepareModDirChoice(m_boxes, dir, true).Items().empty());
-    EXPECT_EQ(dir, "Please enter your Counterstrike directory here");
-    // Not first run, none chosen yet: an empty list, not a blank item.
-    dir.clear();
-    EXPECT_TRUE(settings::PrepareModDirChoice(m_boxes, dir, false).Items().empty());
-
-    const std::string game = Steam() + "/SteamApps/game";
-    File(game + "/hl.exe");
-    Folder(game + "/cstrike");
-    Folder(game + "/tfc");
-
-    dir.clear();
-    EXPECT_EQ(settings::PrepareModDirChoice(m_boxes, dir, true).Items(),
-              (Strings{game + "/tfc", game + "/cstrike"}));
-    EXPECT_EQ(dir, game + "/tfc");
-
-    // A stored directory that was not found goes on top; one found is not listed twice.
-    dir = "/elsewhere/cstrike";
-    EXPECT_EQ(settings::PrepareModDirChoice(m_boxes, dir, false).Items(),
-              (Strings{"/elsewhere/cstrike", game + "/tfc", game + "/cstrike"}));
-    dir = game + "/CSTRIKE";
-    EXPECT_EQ(settings::PrepareModDirChoice(m_boxes, dir, false).Items(),
-              (Strings{game + "/tfc", game + "/cstrike"}));
-    EXPECT_EQ(dir, game + "/CSTRIKE");
-    EXPECT_TRUE(m_boxes.Shown().empty());
+    EXPECT_EQ(ParseLibraryFolders(nested), Strings{"/a"});
 }
 
 }  // namespace
