@@ -121,7 +121,6 @@ class InstallerDlgTests : public QObject {
     void showLogChangesTheHeightAndKeepsTheWindowOnTop();
     void menuChecksFollowTheStoredOptionsAfterTheFirstPaint();
     void exitCloseAndEscapeEndDifferently();
-    void enterInAnEditFieldEndsLikeExit();
     void configureAndAboutFromButtonsAndMenus();
     void logPaneScrollsToItsLastLines();
 
@@ -290,6 +289,17 @@ void InstallerDlgTests::exitCloseAndEscapeEndDifferently() {
         QCOMPARE(dialog.GetEngine().GetInstalledFolders().size(), std::size_t{1});
         QCOMPARE(StoredDword("left"), 90u);
     }
+    {  // Enter in the mod path field: the default button, Exit.
+        CInstallerDlg dialog;
+        WhenModal<CInstallerDlg>([&](CInstallerDlg& window) {
+            window.move(55, 20);
+            auto* modPath = window.findChild<QLineEdit*>("id1012");
+            modPath->setFocus();
+            QTest::keyClick(modPath, Qt::Key_Return);
+        });
+        QCOMPARE(dialog.DoModal(), int(QDialog::Accepted));
+        QCOMPARE(StoredDword("left"), 55u);
+    }
     {  // Escape: nothing saved.
         CInstallerDlg dialog;
         WhenModal<CInstallerDlg>([&](CInstallerDlg& window) {
@@ -297,21 +307,8 @@ void InstallerDlgTests::exitCloseAndEscapeEndDifferently() {
             QTest::keyClick(&window, Qt::Key_Escape);
         });
         QCOMPARE(dialog.DoModal(), int(QDialog::Rejected));
-        QCOMPARE(StoredDword("left"), 90u);
+        QCOMPARE(StoredDword("left"), 55u);
     }
-}
-
-void InstallerDlgTests::enterInAnEditFieldEndsLikeExit() {
-    StoreSettings(10, 20, 464, 634, false, true);
-    CInstallerDlg dialog;
-    WhenModal<CInstallerDlg>([&](CInstallerDlg& window) {
-        window.move(55, 20);
-        auto* modPath = window.findChild<QLineEdit*>("id1012");
-        modPath->setFocus();
-        QTest::keyClick(modPath, Qt::Key_Return);
-    });
-    QCOMPARE(dialog.DoModal(), int(QDialog::Accepted));
-    QCOMPARE(StoredDword("left"), 55u);
 }
 
 void InstallerDlgTests::configureAndAboutFromButtonsAndMenus() {

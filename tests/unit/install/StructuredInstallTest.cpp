@@ -37,9 +37,10 @@ TEST_F(StructuredInstall, CopiesThePackageTreeAskingForTheMissingFolder) {
     EXPECT_TRUE(m_engine.GetInstalledFolders().empty());
 }
 
-TEST_F(StructuredInstall, FoldersAndFilesDifferingInCaseGoIntoTheExistingOnes) {
+TEST_F(StructuredInstall, CaseVariantsGoIntoTheExistingFoldersAndReplaceReadOnlyFiles) {
     MakeFolder(Mod("sound/ambience"));
     WriteFile(Mod("maps/de_x.bsp"), "old");
+    ASSERT_EQ(::chmod(Mod("maps/de_x.bsp").c_str(), 0444), 0);
     WriteFile(m_temp / "pkg/maps/DE_X.BSP", "new");
     WriteFile(m_temp / "pkg/Sound/AMBIENCE/Wind.WAV", "wav");
 
@@ -58,38 +59,25 @@ TEST_F(StructuredInstall, FoldersAndFilesDifferingInCaseGoIntoTheExistingOnes) {
                                   }));
 }
 
-TEST_F(StructuredInstall, NoPassesOverAFileOrAFolderAndTheWalkGoesOn) {
+TEST_F(StructuredInstall, NoPassesOverAFolderYesAcceptsAFileTypeForTheRestOfTheDrop) {
     WriteFile(m_temp / "pkg/custom/a.txt", "a");
+    WriteFile(m_temp / "pkg/maps/de_x.DOC", "doc");
     WriteFile(m_temp / "pkg/maps/de_x.bsp", "bsp");
     WriteFile(m_temp / "pkg/notes.doc", "doc");
-    WriteFile(m_temp / "pkg/readme.txt", "readme");
-    m_boxes.Answer(kIdNo);  // custom
-    m_boxes.Answer(kIdNo);  // notes.doc
+    WriteFile(m_temp / "pkg/photo.jpg", "jpg");
+    m_boxes.Answer(kIdNo);   // custom
+    m_boxes.Answer(kIdYes);  // de_x.doc; notes.doc is then not asked about
+    m_boxes.Answer(kIdNo);   // photo.jpg
 
     Drop({"pkg"});
 
     EXPECT_EQ(Log(), std::string(kStructuredHeader) + NotCreated("custom") +
-                         Copied("maps/de_x.bsp") + "File notes.doc not installed.\r\n" +
-                         Copied("readme.txt") + kFinished);
-    EXPECT_FALSE(Exists(Mod("custom")));
-    EXPECT_FALSE(Exists(Mod("notes.doc")));
-    EXPECT_EQ(m_boxes.Shown()[1].m_strCaption, "Unrecognized fileTypes");
-}
-
-TEST_F(StructuredInstall, YesToAFileTypeAcceptsItForTheRestOfTheDrop) {
-    WriteFile(m_temp / "pkg/maps/de_x.bsp", "bsp");
-    WriteFile(m_temp / "pkg/maps/de_x.DOC", "doc");
-    WriteFile(m_temp / "pkg/notes.doc", "doc");
-    m_boxes.Answer(kIdYes);
-
-    Drop({"pkg"});
-
-    // "de_x.DOC" sorts before "de_x.bsp"; the later "notes.doc" is not asked about.
-    EXPECT_EQ(Log(), std::string(kStructuredHeader) +
                          "Extension \".doc\" added to accepted filetypes.\r\n" +
                          Copied("maps/de_x.DOC") + Copied("maps/de_x.bsp") + Copied("notes.doc") +
-                         kFinished);
-    EXPECT_EQ(m_boxes.Shown().size(), 1u);
+                         "File photo.jpg not installed.\r\n" + kFinished);
+    EXPECT_FALSE(Exists(Mod("custom")));
+    EXPECT_FALSE(Exists(Mod("photo.jpg")));
+    EXPECT_EQ(m_boxes.Shown()[1].m_strCaption, "Unrecognized fileTypes");
 }
 
 TEST_F(StructuredInstall, CancelStopsTheWholeDropAndKeepsWhatWasCopied) {
@@ -108,16 +96,4 @@ TEST_F(StructuredInstall, CancelStopsTheWholeDropAndKeepsWhatWasCopied) {
     EXPECT_FALSE(Exists(Mod("sound/x.wav")));
     EXPECT_FALSE(Exists(Mod("maps/de_y.bsp")));
     EXPECT_FALSE(Exists(m_engine.GetStagingRoot()));
-}
-
-TEST_F(StructuredInstall, ReadOnlyDestinationIsReplaced) {
-    WriteFile(Mod("maps/de_x.bsp"), "old");
-    ASSERT_EQ(::chmod(Mod("maps/de_x.bsp").c_str(), 0444), 0);
-    WriteFile(m_temp / "pkg/maps/de_x.bsp", "new");
-
-    Drop({"pkg"});
-
-    EXPECT_TRUE(m_boxes.Shown().empty());
-    EXPECT_EQ(ReadFile(Mod("maps/de_x.bsp")), "new");
-    EXPECT_EQ(Log(), std::string(kStructuredHeader) + Copied("maps/de_x.bsp") + kFinished);
 }
