@@ -1,6 +1,7 @@
 #include <gtest/gtest.h>
 #include <sys/resource.h>
 #include <sys/stat.h>
+#include <unistd.h>
 
 #include <csignal>
 #include <filesystem>
@@ -8,16 +9,18 @@
 #include <sstream>
 
 #include "SettingsTestSupport.h"
+#include "platform/SettingsKey.h"
 #include "settings/SettingsStore.h"
 
 namespace {
 
 using namespace quarvel::test;
+using namespace platform;
 using settings::CSettingsStore;
-using settings::ReadStoredModDirectory;
+using settings::kSettingsKeyName;
+namespace fs = std::filesystem;
 
-// The window values as saved, from "top left width height ontop viewlog";
-// "-" leaves a value out.
+// The saved window values, from "top left width height ontop viewlog"; "-" leaves one out.
 std::string WindowValues(const std::string& values) {
     std::istringstream in(values);
     std::ostringstream out;
@@ -31,122 +34,160 @@ std::string WindowValues(const std::string& values) {
     return out.str();
 }
 
-std::ptrdiff_t Entries(const std::string& folder) {
-    return std::distance(std::filesystem::directory_iterator(folder), {});
-}
+// The main window with its options and mod directory, and the user in its configuration
+// dialog, who ends it with m_nAnswer after choosing m_strChosen; records what is done.
+class CFakeMainWindow : public settings::CSettingsWindow,
+                        public settings::CModDirectoryContext,
+                        public settings::CConfigDialogRunner {
+  public:
+    settings::CWindowRect GetWindowRect() const override { return m_rect; }
+    void PlaceWindowHidden(int left, int top, int width, int height) override {
+        m_calls.push_back("place " + std::to_string(left) + "," + std::to_string(top) + " " +
+                          std::to_string(width) + "x" + std::to_string(height));
+    }
+    bool IsMinimized() const override { return m_bMinimized; }
+    bool GetOnTopFlag() const override { return m_bOnTop; }
+    void SetOnTopFlag(bool bOn) override { Set("ontop", m_bOnTop, bOn); }
+    bool GetShowLogFlag() const override { return m_bShowLog; }
+    void SetShowLogFlag(bool bOn) override { Set("viewlog", m_bShowLog, bOn); }
+    void OnAlwaysOnTop() override { Set("OnAlwaysOnTop", m_bOnTop, !m_bOnTop); }
+    void OnShowLog() override { Set("OnShowLog", m_bShowLog, !m_bShowLog); }
+    void ApplyTopmost() override { m_calls.push_back("ApplyTopmost"); }
+    void Set(const std::string& name, bool& flag, bool bOn) {
+        m_calls.push_back(name + ((flag = bOn) ? " on" : " off"));
+    }
+    std::string GetModDirectory() const override { return m_strModDir; }
+    void SetModDirectory(const std::string& strModDir) override { m_strModDir = strModDir; }
+    void SetDisplayedModPath(const std::string& strPath) override { m_strDisplayed = strPath; }
+    void RefreshLog() override { m_refreshedWith.push_back(m_strDisplayed); }
+    void ResetAcceptedExtensions() override { ++m_nExtensionResets; }
+    bool IsFirstRun() const override { return m_bFirstRun; }
+    void SetFirstRun(bool bFirstRun) override { m_bFirstRun = bFirstRun; }
+    int RunModPathDialog(std::string& strDir, bool bFirstRun) override {
+        m_openings.push_back((bFirstRun ? "first " : "normal ") + strDir);
+        strDir = m_nAnswer == kIdOk ? m_strChosen : strDir;
+        return m_nAnswer;
+    }
+
+    settings::CWindowRect m_rect{10, 20, 30, 40};
+    bool m_bMinimized = false, m_bOnTop = false, m_bShowLog = false, m_bFirstRun = false;
+    std::string m_strModDir, m_strDisplayed, m_strChosen;
+    int m_nAnswer = kIdCancel, m_nExtensionResets = 0;
+    Strings m_calls;
+    Strings m_refreshedWith;  // the displayed path at each refresh
+    Strings m_openings;       // "first DIR" or "normal DIR" at each opening of the dialog
+};
 
 class SettingsStoreTest : public testing::Test {
   protected:
     void WriteSettings(const std::string& content) { WriteFile(m_home.SettingsFile(), content); }
     std::string Settings() const { return ReadFile(m_home.SettingsFile()); }
-    void LoadModDirectory(bool bForce) { m_store.LoadModDirectory(bForce, m_context, m_dialog); }
+    void LoadModDirectory(bool bForce, int answer = kIdCancel, const std::string& chosen = "") {
+        m_window.m_nAnswer = answer;
+        m_window.m_strChosen = chosen;
+        m_store.LoadModDirectory(bForce, m_window, m_window);
+    }
 
     CScopedHome m_home;
     CScriptedMessageBoxHost m_boxes;
     CSettingsStore m_store{m_boxes};
-    CFakeSettingsWindow m_window;
-    CFakeModDirContext m_context;
-    CFakeDialogRunner m_dialog;
+    CFakeMainWindow m_window;
 };
+
+TEST_F(SettingsStoreTest, KeyValuesAreLinesOfAPrivateFile) {
+    const std::string kept = "# note\r\nshort=dword:2A\nupper=dword:0000ABCD\r\n";
+    WriteSettings(kept + "twice=sz:1\nTWICE=sz:2\nlast=sz:no line end");
+    ::chmod(m_home.SettingsFile().c_str(), 0600);  // kept when the file is replaced
+    CSettingsKey key;
+    ASSERT_EQ(key.Create(kSettingsKeyName), kErrorSuccess);
+    EXPECT_EQ(key.SetString("Twice", "a\\b\nc\rd"), kErrorSuccess);
+    EXPECT_EQ(key.SetDword("left", 0xFFFFFFECu), kErrorSuccess);
+    EXPECT_EQ(key.Close(), kErrorSuccess);
+    EXPECT_EQ(fs::status(m_home.SettingsFile()).permissions(),
+              fs::perms::owner_read | fs::perms::owner_write);
+    // Other lines stay; the lines of a value fold into one.
+    EXPECT_EQ(Settings(),
+              kept + "Twice=sz:a\\\\b\\nc\\rd\nlast=sz:no line end\nleft=dword:ffffffec\n");
+
+    CSettingsValue value;
+    std::uint32_t number = 0;
+    ASSERT_EQ(key.Open(kSettingsKeyName), kErrorSuccess);
+    EXPECT_EQ(key.QueryDword("short", number), kErrorFileNotFound);
+    ASSERT_EQ(key.QueryDword("UPPER", number), kErrorSuccess);
+    EXPECT_EQ(number, 0xABCDu);
+    EXPECT_EQ(key.QueryDword("twice", number), kErrorUnsupportedType);
+    ASSERT_EQ(key.QueryValue("twice", 400, value), kErrorSuccess);
+    EXPECT_EQ(value.m_strData, std::string("a\\b\nc\rd") + '\0');
+
+    ::unlink(m_home.SettingsFile().c_str());  // a pipe is no key
+    ASSERT_EQ(::mkfifo(m_home.SettingsFile().c_str(), 0600), 0);
+    EXPECT_EQ(key.Open(kSettingsKeyName), kErrorAccessDenied);
+}
 
 TEST_F(SettingsStoreTest, FirstRunThenAKeyWithOnlyTheDirectory) {
     m_store.LoadWindowSettings(m_window);
-    EXPECT_EQ(m_window.m_calls, (Strings{"place 250,100 464x634", "OnAlwaysOnTop on",
-                                         "OnShowLog on", "ApplyTopmost"}));
+    EXPECT_EQ(m_window.m_calls, (Strings{"place 250,100 464x634", "ontop off", "OnAlwaysOnTop on",
+                                         "viewlog off", "OnShowLog on", "ApplyTopmost"}));
+    m_window.m_bMinimized = true;  // a minimised window is never saved
+    m_store.SaveWindowSettings(m_window);
     // Cancelled, nothing is stored and the next start asks again.
     LoadModDirectory(false);
     EXPECT_FALSE(Exists(m_home.SettingsFile()));
-    m_dialog.m_nResult = platform::kIdOk;
-    m_dialog.m_strChosen = "/games/cstrike";
-    LoadModDirectory(false);
-    EXPECT_EQ(ReadStoredModDirectory(), "/games/cstrike");
+    LoadModDirectory(false, kIdOk, "/games/cstrike");
+    EXPECT_EQ(settings::ReadStoredModDirectory(), "/games/cstrike");
+    EXPECT_EQ(fs::status(m_home.SettingsFolder()).permissions(), fs::perms::owner_all);
 
     // Without "left" nothing is applied to the window; the dialog comes only for Configure.
-    CFakeSettingsWindow window;
+    CFakeMainWindow window;
     m_store.LoadWindowSettings(window);
     EXPECT_TRUE(window.m_calls.empty());
-    EXPECT_FALSE(window.m_bOnTop || window.m_bShowLog);
     LoadModDirectory(false);
-    m_dialog.m_nResult = platform::kIdCancel;
     LoadModDirectory(true);
-    EXPECT_EQ(Settings(), "Directory=sz:/games/cstrike\n");
-    m_dialog.m_nResult = platform::kIdOk;
-    m_dialog.m_strChosen = "/games/tfc";
-    LoadModDirectory(true);
-    EXPECT_EQ(m_dialog.m_openings,
+    LoadModDirectory(true, kIdOk, "/games/tfc");
+    m_store.SaveWindowSettings(m_window);
+    EXPECT_EQ(m_window.m_openings,
               (Strings{"first ", "first ", "normal /games/cstrike", "normal /games/cstrike"}));
-    EXPECT_EQ(m_context.m_nExtensionResets, 5);
-    EXPECT_EQ(m_context.m_refreshedWith,
+    EXPECT_EQ(m_window.m_nExtensionResets, 5);
+    EXPECT_EQ(m_window.m_refreshedWith,
               (Strings{"", "/games/cstrike", "/games/cstrike", "/games/cstrike", "/games/tfc"}));
     EXPECT_EQ(Settings(), "Directory=sz:/games/tfc\n");
     EXPECT_TRUE(m_boxes.Shown().empty());
 }
 
-TEST_F(SettingsStoreTest, KeyWithOnlyWindowValues) {
-    WriteSettings(WindowValues("50 60 500 195 0 0"));
-    m_context.m_strModDir = "/kept";
-    LoadModDirectory(false);
-    LoadModDirectory(true);  // Configure
-    EXPECT_EQ(m_dialog.m_openings, Strings{"normal /kept"});
-    EXPECT_EQ(Boxes(m_boxes), Strings(2, " (0): Error Code 8"));
-}
-
 TEST_F(SettingsStoreTest, WindowValuesAsStored) {
     const struct {
         const char* m_szValues;
-        Strings m_messages;
-        const char* m_szPlacement;
-        bool m_bOnTop;
-        bool m_bShowLog;
+        const char* m_szMessage;
+        Strings m_calls;
     } rows[] = {
-        {"-5 -20 500 195 2 1", {}, "place -20,-5 500x195", false, true},
-        {"50 60 500 195 1 257", {}, "place 60,50 500x195", true, false},
-        {"- 60 500 195 -1 0", {"Error E2"}, "place 60,100 500x195", false, false},
-        {"50 60 - 195 0 0", {"Error E3"}, "place 60,50 464x195", false, false},
-        {"50 60 500 - 0 0", {"Error E4"}, "place 60,50 500x634", false, false},
-        {"50 60 500 195 - 0", {"Error E5"}, "place 60,50 500x195", true, false},
-        {"50 60 500 195 0 -", {"Error E5"}, "place 60,50 500x195", false, true},
-        {"- 60 - - - -",
-         {"Error E2", "Error E3", "Error E4", "Error E5", "Error E5"},
-         "place 60,100 464x634",
-         true,
-         true},
+        // clang-format off
+        {"-5 -20 500 195 2 1",  "",         {"ontop off", "viewlog on", "place -20,-5 500x195"}},
+        {"50 60 500 195 1 257", "",         {"ontop on", "viewlog off", "place 60,50 500x195"}},
+        {"- 60 500 195 -1 0",   "Error E2", {"ontop off", "viewlog off", "place 60,100 500x195"}},
+        {"50 60 - 195 0 0",     "Error E3", {"ontop off", "viewlog off", "place 60,50 464x195"}},
+        {"50 60 500 - 0 0",     "Error E4", {"ontop off", "viewlog off", "place 60,50 500x634"}},
+        {"50 60 500 195 - 0",   "Error E5", {"ontop on", "viewlog off", "place 60,50 500x195"}},
+        {"50 60 500 195 0 -",   "Error E5", {"ontop off", "viewlog on", "place 60,50 500x195"}},
+        // clang-format on
     };
     for (const auto& row : rows) {
         SCOPED_TRACE(row.m_szValues);
         WriteSettings(WindowValues(row.m_szValues));
         CScriptedMessageBoxHost boxes;
-        CFakeSettingsWindow window;
-        window.m_bOnTop = !row.m_bOnTop;  // set, not toggled
-        window.m_bShowLog = !row.m_bShowLog;
+        CFakeMainWindow window;
         CSettingsStore(boxes).LoadWindowSettings(window);
-        EXPECT_EQ(boxes.Texts(), row.m_messages);
-        EXPECT_EQ(window.m_calls, Strings{row.m_szPlacement});
-        EXPECT_EQ(window.m_bOnTop, row.m_bOnTop);
-        EXPECT_EQ(window.m_bShowLog, row.m_bShowLog);
+        EXPECT_EQ(boxes.Texts(), *row.m_szMessage ? Strings{row.m_szMessage} : Strings{});
+        EXPECT_EQ(window.m_calls, row.m_calls);
     }
-}
-
-TEST_F(SettingsStoreTest, MinimisedWindowIsNotSaved) {
-    m_window.m_bMinimized = true;
-    m_store.SaveWindowSettings(m_window);
-    EXPECT_FALSE(Exists(m_home.SettingsFile()));
-    WriteSettings("Directory=sz:/games\n");
-    m_store.SaveWindowSettings(m_window);
-    EXPECT_EQ(Settings(), "Directory=sz:/games\n");
-    EXPECT_TRUE(m_boxes.Shown().empty());
 }
 
 TEST_F(SettingsStoreTest, UnwritableSettingsFolder) {
     MakeFolder(m_home.SettingsFolder());
     ::chmod(m_home.SettingsFolder().c_str(), 0555);
     m_store.SaveWindowSettings(m_window);
-    m_dialog.m_nResult = platform::kIdOk;
-    m_dialog.m_strChosen = "/games/cstrike";
-    LoadModDirectory(false);
+    LoadModDirectory(false, kIdOk, "/games/cstrike");
     EXPECT_EQ(m_boxes.Texts(), (Strings{"Error Code 21", "Error Code 14"}));
-    EXPECT_EQ(m_context.m_refreshedWith, Strings{"/games/cstrike"});  // used, not stored
-    EXPECT_FALSE(Exists(m_home.SettingsFile()));
+    EXPECT_EQ(m_window.m_refreshedWith, Strings{"/games/cstrike"});  // used, not stored
 
     // A writable file in that folder: the key opens, every write fails.
     ::chmod(m_home.SettingsFolder().c_str(), 0755);
@@ -160,28 +201,32 @@ TEST_F(SettingsStoreTest, UnwritableSettingsFolder) {
     EXPECT_EQ(Settings(), "Directory=sz:/old\n");
 }
 
+// Loaded from the key as stored, then Configure: the directory read or a message each time.
 TEST_F(SettingsStoreTest, DirectoryAsStored) {
     const std::string longest = "/" + std::string(398, 'd');
     const struct {
         std::string m_strFile;
         std::string m_strDir;
-        Strings m_messages;
+        const char* m_szMessage;
     } rows[] = {
-        {"Directory=sz:" + longest, longest, {}},  // no NUL in 400 bytes, no line end
-        {std::string("Directory=sz:/games\0/junk\n", 26), "/games", {}},
-        {"Directory=sz:" + longest + "d\n", "/before", {"Error Code 8"}},
+        {"Directory=sz:" + longest, longest, ""},  // no NUL in 400 bytes, no line end
+        {std::string("Directory=sz:/games\0/junk\n", 26), "/games", ""},
+        {"Directory=sz:" + longest + "d\n", "/before", "Error Code 8"},
+        {WindowValues("50 60 500 195 0 0"), "/before", "Error Code 8"},
     };
-    for (const auto& row : rows) {
-        SCOPED_TRACE(row.m_strDir);
-        WriteSettings(row.m_strFile);
+    for (const auto& [file, dir, message] : rows) {
+        SCOPED_TRACE(dir);
+        WriteSettings(file);
         CScriptedMessageBoxHost boxes;
-        CFakeModDirContext context;
-        context.m_strModDir = "/before";
-        CSettingsStore(boxes).LoadModDirectory(false, context, m_dialog);
-        EXPECT_EQ(context.m_strModDir, row.m_strDir);
-        EXPECT_EQ(boxes.Texts(), row.m_messages);
+        CSettingsStore store(boxes);
+        CFakeMainWindow window;
+        window.m_strModDir = "/before";
+        store.LoadModDirectory(false, window, window);
+        store.LoadModDirectory(true, window, window);
+        EXPECT_EQ(window.m_strModDir, dir);
+        EXPECT_EQ(boxes.Texts(), Strings(*message ? 2 : 0, message));
+        EXPECT_EQ(window.m_openings, Strings{"normal " + dir});  // only for Configure
     }
-    EXPECT_TRUE(m_dialog.m_openings.empty());
 }
 
 TEST_F(SettingsStoreTest, CrashWhileSavingLeavesTheLastSettings) {
@@ -189,6 +234,9 @@ TEST_F(SettingsStoreTest, CrashWhileSavingLeavesTheLastSettings) {
     WriteSettings(before);
     m_window.m_rect = {-20, -5, 444, 629};
     m_window.m_bOnTop = true;
+    auto entries = [this] {
+        return std::distance(fs::directory_iterator(m_home.SettingsFolder()), {});
+    };
     // The file size limit kills the child in the middle of its write.
     EXPECT_EXIT(
         {
@@ -200,11 +248,11 @@ TEST_F(SettingsStoreTest, CrashWhileSavingLeavesTheLastSettings) {
         },
         testing::KilledBySignal(SIGXFSZ), "");
     EXPECT_EQ(Settings(), before);
-    EXPECT_EQ(Entries(m_home.SettingsFolder()), 2);  // the settings and a temporary file
+    EXPECT_EQ(entries(), 2);  // the settings and a temporary file
 
     // The next save clears what the crash left and writes whole.
     m_store.SaveWindowSettings(m_window);
-    EXPECT_EQ(Entries(m_home.SettingsFolder()), 1);
+    EXPECT_EQ(entries(), 1);
     EXPECT_EQ(Settings(), "Directory=sz:/games/cstrike\n" + WindowValues("-5 -20 464 634 1 0"));
     EXPECT_TRUE(m_boxes.Shown().empty());
 }

@@ -1,7 +1,6 @@
 #!/usr/bin/env python3
-"""zip_fixtures.py FOLDER: builds every archive the zip reader's tests open, with Python's
-zipfile, Info-ZIP zip, bsdtar and byte edits. Beside each archive that must extract,
-X.list lists its entries and X.expected/ holds its files, as Python's zipfile reads them."""
+"""zip_fixtures.py FOLDER: every archive the zip reader's tests open, made with zipfile, Info-ZIP
+zip, bsdtar and byte edits; beside each good one X.list and X.expected/, as zipfile reads it."""
 
 import io, os, pathlib, random, shutil, struct, subprocess, sys, tempfile, zipfile
 
@@ -45,8 +44,7 @@ def tool(*commands, files=PACKAGE):
     """Runs archivers in a folder holding files: the archive printed, or else out.zip."""
     with tempfile.TemporaryDirectory() as tree:
         write_tree(tree, files)
-        printed = b"".join(subprocess.run(c.split(), cwd=tree, check=True,
-                                          stdout=subprocess.PIPE).stdout for c in commands)
+        printed = b"".join(subprocess.check_output(c.split(), cwd=tree) for c in commands)
         return printed or pathlib.Path(tree, "out.zip").read_bytes()
 
 
@@ -89,22 +87,13 @@ class Zip:
             self.put(fmt, self.local(i) + at_local, value)
         return self.put(fmt, self.central[i] + at_central, value) if central else self
 
-    def cut(self, start, end):
-        """Removes bytes before the central directory, moving the offsets after them."""
-        for i in range(len(self.central)):
-            if self.local(i) > start:
-                self.set(i, "offset", self.local(i) - (end - start))
-        self.put("<I", self.eocd + 16, self.dir_offset - (end - start))
-        del self.b[start:end]
-        return Zip(self.b)
-
 
 def without_descriptor_signatures(z):
-    z = Zip(zip_bytes(PACKAGE, out=Unseekable()))
-    for i in reversed(range(len(z.central))):
-        assert z.b[z.data_end(i):z.data_end(i) + 4] == b"PK\x07\x08"
-        z = z.cut(z.data_end(i), z.data_end(i) + 4)
-    return z
+    z, sig = Zip(zip_bytes(PACKAGE, out=Unseekable())), b"PK\x07\x08"
+    assert z.b.count(sig) == len(z.central)  # one after each entry's data, nowhere else
+    for i in range(len(z.central)):
+        z.set(i, "offset", z.local(i) - 4 * i)
+    return z.put("<I", z.eocd + 16, z.dir_offset - 4 * len(z.central)).b.replace(sig, b"")
 
 
 def volumes(z, missing=None):
@@ -121,8 +110,7 @@ def volumes(z, missing=None):
     directory, n = bytes(z.b[z.dir_offset:z.eocd]), len(z.central)
     end = struct.pack("<IHHHHIIH", 0x06054B50, 3, 3, n, n, len(directory), 0, 0)
     pieces = {".%03d" % k: body[bounds[k]:bounds[k + 1]] for k in range(3) if k != missing}
-    pieces[".zip"] = directory + end
-    return pieces, whole
+    return pieces | {".zip": directory + end}, whole
 
 
 def sizes(z):
@@ -147,8 +135,7 @@ GOOD = {
     "empty": lambda z: zip_bytes({}),
     "info_zip": lambda z: tool("zip -q -r -X out.zip maps sound"),
     "info_zip_streamed": lambda z: tool("zip -q -r - maps sound"),
-    "bsdtar": lambda z: shutil.which("bsdtar") and tool(
-        "bsdtar --format zip -cf out.zip maps sound"),
+    "bsdtar": lambda z: shutil.which("bsdtar") and tool("bsdtar -acf out.zip maps sound"),
     "bsdtar_style": lambda z: zip_bytes(  # folders marked by their Unix mode only
         {**{d: entry(b"", 0x41ED0000) for d in ("maps/", "sound/", "sound/de_x/")},
          **{n: entry(d, 0x81A40000) for n, d in PACKAGE.items()}}),
@@ -205,10 +192,6 @@ OTHER = {
 }
 
 
-def raw(data):
-    return data.b if isinstance(data, Zip) else data
-
-
 def main(folder):
     shutil.rmtree(folder, ignore_errors=True)
     os.makedirs(folder)
@@ -217,18 +200,17 @@ def main(folder):
         data, reference = made if isinstance(made, tuple) else (made, made)
         for suffix, piece in (data if isinstance(data, dict) else {".zip": data}).items():
             if piece is not None:
-                pathlib.Path(folder, name + suffix).write_bytes(raw(piece))
+                pathlib.Path(folder, name + suffix).write_bytes(getattr(piece, "b", piece))
         if name in GOOD and reference is not None:
             path = os.path.join(folder, name + ".zip")
-            with zipfile.ZipFile(io.BytesIO(raw(reference))) as z:
+            with zipfile.ZipFile(io.BytesIO(getattr(reference, "b", reference))) as z:
                 pathlib.Path(path + ".list").write_text("".join(
                     "%s %08x %d %d %04d-%02d-%02d %02d:%02d:%02d\n" % (
                         (i.filename, i.CRC, i.compress_size, i.file_size) + i.date_time)
                     for i in z.infolist()), "utf-8")
                 write_tree(path + ".expected", {i.filename: z.read(i) for i in z.infolist()
                                                 if not i.is_dir()})
-    cp437 = bytes(range(0x80, 0x100)).decode("cp437")
-    pathlib.Path(folder, "cp437.txt").write_text(cp437, "utf-8")
+    pathlib.Path(folder, "cp437.txt").write_text(bytes(range(0x80, 0x100)).decode("cp437"), "utf-8")
     pathlib.Path(folder, "complete").touch()
 
 

@@ -3,6 +3,7 @@
 
 #include "SettingsTestSupport.h"
 #include "settings/ModDirDiscovery.h"
+#include "settings/ModDirValidation.h"
 #include "settings/SteamLibraries.h"
 
 namespace {
@@ -12,28 +13,30 @@ using settings::ParseLibraryFolders;
 
 const std::string kApps = ".steam/root/SteamApps/";
 const std::string kLinux = ".steam/root/steamapps/common/Half-Life/";
+const std::string kNoSteamApps =
+    "SteamApps Folder Not Found (0): Your SteamApps folder is not in the default location.\n"
+    "Please find and enter your cstrike directory manually.";
 
-// Builds a tree: "dir/", "link -> target", "file = text" or an empty "file". Paths
-// are relative to base unless they start with "~/"; "~" in a text and link
-// targets are relative to home.
+// Builds a tree: "dir/", "link -> target", "file = text" or an empty "file", with "~" standing
+// for home; paths that do not start with it are below home/base.
 void Build(const std::string& home, const std::string& base, const Strings& entries) {
-    for (const auto& entry : entries) {
+    for (std::string entry : entries) {
+        for (auto at = entry.find('~'); at != std::string::npos;
+             at = entry.find('~', at + home.size())) {
+            entry.replace(at, 1, home);
+        }
         const auto link = entry.find(" -> ");
         const auto text = entry.find(" = ");
         std::string path = entry.substr(0, std::min(link, text));
-        path = path.starts_with("~/") ? home + path.substr(1) : home + "/" + base + path;
+        path = path.starts_with(home) ? path : home + "/" + base + path;
         if (link != std::string::npos) {
-            MakeFolder(home + "/" + entry.substr(link + 4));
+            MakeFolder(entry.substr(link + 4));
             MakeFolder(path.substr(0, path.rfind('/')));
-            ASSERT_EQ(::symlink((home + "/" + entry.substr(link + 4)).c_str(), path.c_str()), 0);
+            ASSERT_EQ(::symlink(entry.substr(link + 4).c_str(), path.c_str()), 0);
         } else if (entry.ends_with('/')) {
             MakeFolder(path);
         } else {
-            std::string content = text == std::string::npos ? "" : entry.substr(text + 3);
-            for (auto at = content.find('~'); at != std::string::npos; at = content.find('~')) {
-                content.replace(at, 1, home);
-            }
-            WriteFile(path, content);
+            WriteFile(path, text == std::string::npos ? "" : entry.substr(text + 3));
         }
     }
 }
@@ -45,56 +48,40 @@ TEST(ModDirDiscovery, FakeSteamTrees) {
         Strings m_tree;
         Strings m_found;                      // top item first
         const char* m_szLastFound = nullptr;  // when not the top item
-        Strings m_boxes = {};
     } rows[] = {
-        {"account tree",
-         kApps + "ACCOUNT/counter-strike/",
-         {"hl.exe", "cstrike/", "valve/maps/", "valve/sound/", "notes/maps"},
-         {"valve", "cstrike"}},
-        {"no hl.exe beside, mod names with case, maps in any case",
-         kApps,
+        // clang-format off
+        {"account tree", kApps + "ACCOUNT/counter-strike/",
+         {"hl.exe", "cstrike/", "valve/maps/", "valve/sound/", "notes/maps"}, {"valve", "cstrike"}},
+        {"no hl.exe beside, mod names with case, maps in any case", kApps,
          {"a/no/cstrike/maps/", "a/no/hl.exe.bak", "b/hl/hl.exe", "b/hl/CStrike/",
           "b/hl/TFC/sound/", "b/hl/tfc/", "c/hl/HL.EXE", "c/hl/CStrike/MAPS/"},
          {"c/hl/CStrike", "b/hl/tfc"}},
-        {"lower-case steamapps, hl_linux",
-         kLinux,
-         {"~/.steam/root -> .local/share/Steam", "hl_linux", "cstrike/", "valve/maps/"},
+        {"lower-case steamapps, hl_linux", kLinux,
+         {"~/.steam/root -> ~/.local/share/Steam", "hl_linux", "cstrike/", "valve/maps/"},
          {"valve", "cstrike"}},
         {"Flatpak Steam",
          ".var/app/com.valvesoftware.Steam/.local/share/Steam/steamapps/common/hl/",
-         {"hl_linux", "cstrike/"},
-         {"cstrike"}},
-        {"case duplicates listed once",
-         kApps,
+         {"hl_linux", "cstrike/"}, {"cstrike"}},
+        {"case duplicates listed once", kApps,
          {"Half-Life/hl.exe", "Half-Life/cstrike/", "half-life/hl.exe", "half-life/cstrike/"},
-         {"Half-Life/cstrike"},
-         "half-life/cstrike"},
-        {"links tested, never walked",
-         kApps,
-         {"~/.steam/root/SteamApps -> drive", "game/hl.exe", "game/cstrike/", "~/mods/tfc/maps/",
-          "game/loop -> drive", "game/tfc -> mods/tfc", "game/mymod/maps -> mods/tfc/maps"},
+         {"Half-Life/cstrike"}, "half-life/cstrike"},
+        {"links tested, never walked", kApps,
+         {"~/.steam/root/SteamApps -> ~/drive", "game/hl.exe", "game/cstrike/", "~/mods/tfc/maps/",
+          "game/loop -> ~/drive", "game/tfc -> ~/mods/tfc", "game/mymod/maps -> ~/mods/tfc/maps"},
          {"game/mymod", "game/cstrike"}},
-        {"libraryfolders.vdf",
-         "",
-         {"~/.steam/root -> .local/share/Steam", kLinux + "hl_linux", kLinux + "cstrike/",
+        {"libraryfolders.vdf", "",
+         {"~/.steam/root -> ~/.local/share/Steam", kLinux + "hl_linux", kLinux + "cstrike/",
           "lib/steamapps/hl/hl_linux", "lib/steamapps/hl/cstrike/", "lib/steamapps/hl/tfc/",
           ".steam/root/steamapps/libraryfolders.vdf = \"libraryfolders\" { \"contentstatsid\" "
           "\"-1\" \"0\" { \"path\" \"~/.local/share/Steam\" \"apps\" { \"70\" \"1\" } } \"1\" "
           "{ \"Path\" \"~/lib/\" } \"2\" { \"path\" \"~/lib\" } \"3\" { \"path\" \"lib\" } }"},
          {"lib/steamapps/hl/tfc", "lib/steamapps/hl/cstrike", kLinux + "cstrike"}},
-        {"LibraryFolders.vdf, old form",
-         "",
+        {"LibraryFolders.vdf, old form", "",
          {kApps + "LibraryFolders.VDF = \"LibraryFolders\" { \"TimeNextStatsReport\" \"17\" "
-                  "\"1\" \"~/D\" }",
-          "D/SteamApps/hl/hl.exe", "D/SteamApps/hl/cstrike/"},
+          "\"1\" \"~/D\" }", "D/SteamApps/hl/hl.exe", "D/SteamApps/hl/cstrike/"},
          {"D/SteamApps/hl/cstrike"}},
-        {"no SteamApps folder",
-         ".steam/root/",
-         {"config/", "steamapps"},
-         {},
-         nullptr,
-         {"SteamApps Folder Not Found (0): Your SteamApps folder is not in the default location.\n"
-          "Please find and enter your cstrike directory manually."}},
+        {"no SteamApps folder", ".steam/root/", {"config/", "steamapps"}, {}},
+        // clang-format on
     };
     for (const auto& row : rows) {
         SCOPED_TRACE(row.m_szName);
@@ -110,7 +97,8 @@ TEST(ModDirDiscovery, FakeSteamTrees) {
         std::string strDir = "unchanged";  // what the first-run mode sets
         settings::CModDirDiscovery(boxes, found, strDir, true).FindSteamModDirs();
         EXPECT_EQ(found.Items(), expected);
-        EXPECT_EQ(Boxes(boxes), row.m_boxes);
+        // Only the tree without a SteamApps folder finds nothing, and says so.
+        EXPECT_EQ(Boxes(boxes), expected.empty() ? Strings{kNoSteamApps} : Strings{});
         EXPECT_EQ(strDir, row.m_szLastFound  ? base + row.m_szLastFound
                           : expected.empty() ? "unchanged"
                                              : expected.front());
@@ -141,6 +129,49 @@ TEST(ModDirDiscovery, LibraryFoldersParseBothFormsAndSurviveDamage) {
         nested += "\"k\" { ";
     }
     EXPECT_EQ(ParseLibraryFolders(nested), Strings{"/a"});
+}
+
+TEST(ModDirValidation, TypedDirectories) {
+    using E = settings::EModDirCheck;
+    const std::string kTooLong =
+        "Error (48): The directory you have entered is too long.\n"
+        "The path of the mod directory must be shorter than 400 bytes.";
+    CScopedHome home;
+    const std::string game = home.Elsewhere("Half-Life");
+    WriteFile(game + "/hl.exe", "");
+    MakeFolder(game + "/cstrike/maps");
+    MakeFolder(home.Elsewhere("nogame/mymod"));
+    const std::string top = game.substr(1, game.find('/', 1) - 1);  // "tmp" for /tmp/...
+    const std::string longest = "/" + std::string(398, 'x');        // 399 bytes
+    const struct {
+        std::string m_strTyped;
+        int m_nAnswer;  // 0: no question may come
+        E m_eResult;
+        std::string m_strBox;
+    } rows[] = {
+        // clang-format off
+        {game + "/cstrike/", 0, E::kAccepted, ""},
+        {game + "/cstrike//", 0, E::kDoesNotExist, kDoesNotExist},
+        {game + "/hl.exe", 0, E::kDoesNotExist, kDoesNotExist},
+        {top, 0, E::kDoesNotExist, kDoesNotExist},  // relative, though it exists from "/"
+        {home.Elsewhere("nogame/mymod"), platform::kIdNo, E::kDeclined, kWarning},
+        {home.Elsewhere("nogame/mymod"), platform::kIdYes, E::kAccepted, kWarning},
+        {longest + "x", 0, E::kTooLong, kTooLong},
+        {longest + "/", 0, E::kDoesNotExist, kDoesNotExist},
+        // clang-format on
+    };
+    for (const auto& [typed, answer, result, box] : rows) {
+        SCOPED_TRACE(typed);
+        CScriptedMessageBoxHost boxes;
+        if (answer != 0) {
+            boxes.Answer(answer);
+        }
+        std::string dir = typed;
+        EXPECT_EQ(settings::ValidateModDirectory(dir, boxes), result);
+        EXPECT_EQ(dir, typed.substr(0, typed.size() - typed.ends_with('/')));  // one '/' trimmed
+        EXPECT_EQ(Boxes(boxes), box.empty() ? Strings{} : Strings{box});
+        EXPECT_EQ(boxes.UnusedAnswers(), 0u);
+    }
 }
 
 }  // namespace
