@@ -17,8 +17,8 @@ void CInstallEngine::CopyFilesByExtension(const std::string& source, const std::
 void CInstallEngine::CopyFileVerified(const std::string& sourceFile,
                                       const std::string& destinationFile) {
     // The log names the file actually written, in its existing letter case.
-    const std::string destination = platform::ResolvePath(destinationFile);
-    const platform::ErrorCode error = platform::CopyFile(sourceFile, destination);
+    std::string destination;
+    const platform::ErrorCode error = platform::CopyFile(sourceFile, destinationFile, destination);
     if (error == platform::kErrorAccessDenied) {
         if (platform::SetArchiveOnly(destination) != platform::kErrorSuccess) {
             ShowError("Error F1A");

@@ -19,6 +19,11 @@ namespace platform {
 // has no match on are kept as written.
 std::string ResolvePath(const std::string& path);
 
+// ResolvePath for a file about to be created: the same result, found by
+// listing its folder before looking for the name itself, which spares a step
+// when the name is new.
+std::string ResolveNewFilePath(const std::string& path);
+
 // What is at a path: 1 a file, -1 a folder, 0 nothing (links are followed).
 int PathKind(const std::string& path);
 
@@ -34,6 +39,12 @@ bool IsSameFile(const std::string& a, const std::string& b);
 // whole copy has been written, so a full disk never leaves it half-written.
 // The copy keeps the source's permission bits and modification time.
 ErrorCode CopyFile(const std::string& source, const std::string& destination);
+
+// CopyFile, also giving the path written to: the destination as ResolvePath
+// makes it (also when the copy fails). The destination's folder is searched for
+// another letter case once, where resolving first and copying then would
+// search it twice.
+ErrorCode CopyFile(const std::string& source, const std::string& destination, std::string& written);
 
 // Makes a file "archive only": writable by its owner (read-only cleared).
 ErrorCode SetArchiveOnly(const std::string& path);

@@ -1,6 +1,6 @@
 #include <algorithm>
-#include <cstring>
-#include <vector>
+#include <memory>
+#include <utility>
 
 #include "ZipAttributes.h"
 #include "ZipException.h"
@@ -55,29 +55,53 @@ bool CZipReader::ExtractEntry(int index, const std::string& targetDir, bool full
         return false;
     }
     try {
-        CreateDirectories(CZipPathSplit::DriveDir(target));
+        constexpr unsigned kCreate = platform::CFile::modeCreate | platform::CFile::shareDenyWrite |
+                                     platform::CFile::modeWrite;
         platform::CFile out;
         platform::CFileException error;
-        if (!out.Open(target,
-                      platform::CFile::modeCreate | platform::CFile::shareDenyWrite |
-                          platform::CFile::modeWrite,
-                      &error)) {
-            throw error;
+        // The entry's folder is nearly always there already, so it is made only
+        // when the file cannot be created without it; where the file can be
+        // created, making the folder first would have done nothing.
+        if (!out.Open(target, kCreate, &error)) {
+            CreateDirectories(CZipPathSplit::DriveDir(target));
+            if (!out.Open(target, kCreate, &error)) {
+                throw error;
+            }
         }
         const std::uint32_t total = progress ? entry.m_nUncompressedSize : 0;
-        std::vector<unsigned char> buffer(bufferSize);
+        // The data is read in chunks of bufferSize. Without a progress callback
+        // nobody watches the file grow chunk by chunk, so chunks are gathered
+        // into writes of about kWriteBatch bytes; room for one chunk more than
+        // the entry declares is enough, as reading never delivers more.
+        const std::uint64_t chunksNeeded = entry.m_nUncompressedSize / bufferSize + 1;
+        const std::uint64_t chunks =
+            progress ? 1 : std::clamp<std::uint64_t>(kWriteBatch / bufferSize, 1, chunksNeeded);
+        const std::size_t capacity = static_cast<std::size_t>(chunks * bufferSize);
+        const auto buffer = std::make_unique_for_overwrite<unsigned char[]>(capacity);
+        std::uint32_t pending = 0;
+        const auto flush = [&] { out.Write(buffer.get(), std::exchange(pending, 0)); };
         std::uint32_t done = 0;
         std::uint32_t got = 0;
-        do {
-            got = ReadEntryData(buffer.data(), bufferSize);
-            if (got > 0) {
-                out.Write(buffer.data(), got);
-                done += got;
-                if (progress && !progress(total, done, userData)) {
-                    break;
+        try {
+            do {
+                got = ReadEntryData(buffer.get() + pending, bufferSize);
+                if (got > 0) {
+                    pending += got;
+                    done += got;
+                    if (pending + std::uint64_t{bufferSize} > capacity) {
+                        flush();
+                    }
+                    if (progress && !progress(total, done, userData)) {
+                        break;
+                    }
                 }
-            }
-        } while (got == bufferSize);
+            } while (got == bufferSize);
+        } catch (...) {
+            // What was read before the fault goes to disk, as if written at once.
+            flush();
+            throw;
+        }
+        flush();
         return CloseEntryFile(out) == 1;
     } catch (...) {
         // The partial file stays; the reader is ready for the next entry.
@@ -96,7 +120,8 @@ bool CZipReader::OpenEntry(int index) {
     if (entry.IsEncrypted()) {
         return false;
     }
-    m_bufRead.Allocate(kReadChunk);
+    // No larger than the entry's data, so a small entry costs a small block.
+    m_bufRead.Allocate(std::clamp<std::uint32_t>(entry.m_nCompressedSize, 1, kReadChunk));
     m_catalog.OpenCatalogEntry(index);
     if (entry.m_nMethod != CZipEntry::kMethodStored &&
         entry.m_nMethod != CZipEntry::kMethodDeflated) {
@@ -130,22 +155,14 @@ std::uint32_t CZipReader::ReadEntryData(unsigned char* buffer, std::uint32_t len
     const bool force = m_stream.avail_out == 0 && m_nCompressedLeft > 0;
     std::uint32_t delivered = 0;
     while (!m_bStreamEnded && (m_stream.avail_out > 0 || (force && m_nCompressedLeft > 0))) {
-        if (m_stream.avail_in == 0 && m_nCompressedLeft > 0) {
-            const std::uint32_t chunk = std::min(m_nCompressedLeft, m_bufRead.Size());
-            m_volume.ReadBytes(m_bufRead.Data(), chunk, false);
-            m_nCompressedLeft -= chunk;
-            m_stream.next_in = m_bufRead.Data();
-            m_stream.avail_in = chunk;
-        }
         if (stored) {
-            const std::uint32_t count = std::min(m_stream.avail_out, m_stream.avail_in);
+            // Straight into the caller's buffer: stored data needs no copy on the way.
+            const std::uint32_t count = std::min(m_stream.avail_out, m_nCompressedLeft);
             if (count == 0) {
                 break;
             }
-            std::memcpy(m_stream.next_out, m_stream.next_in, count);
-            m_nRunningCrc = crc32(m_nRunningCrc, m_stream.next_out, count);
-            m_stream.next_in += count;
-            m_stream.avail_in -= count;
+            m_volume.ReadBytes(m_stream.next_out, count, false);
+            m_nCompressedLeft -= count;
             m_stream.next_out += count;
             m_stream.avail_out -= count;
             m_stream.total_out += count;
@@ -153,11 +170,16 @@ std::uint32_t CZipReader::ReadEntryData(unsigned char* buffer, std::uint32_t len
             delivered += count;
             continue;
         }
-        const Bytef* produced = m_stream.next_out;
+        if (m_stream.avail_in == 0 && m_nCompressedLeft > 0) {
+            const std::uint32_t chunk = std::min(m_nCompressedLeft, m_bufRead.Size());
+            m_volume.ReadBytes(m_bufRead.Data(), chunk, false);
+            m_nCompressedLeft -= chunk;
+            m_stream.next_in = m_bufRead.Data();
+            m_stream.avail_in = chunk;
+        }
         const uLong before = m_stream.total_out;
         const int result = inflate(&m_stream, Z_SYNC_FLUSH);
         const auto count = static_cast<std::uint32_t>(m_stream.total_out - before);
-        m_nRunningCrc = crc32(m_nRunningCrc, produced, count);
         m_nUncompressedLeft -= count;
         delivered += count;
         if (result == Z_STREAM_END) {
@@ -171,6 +193,8 @@ std::uint32_t CZipReader::ReadEntryData(unsigned char* buffer, std::uint32_t len
             ThrowError(result);
         }
     }
+    // One pass over everything delivered: the checksum runs on whole blocks.
+    m_nRunningCrc = crc32(m_nRunningCrc, buffer, delivered);
     return delivered;
 }
 

@@ -26,7 +26,11 @@ class CZipReader {
     // progress(total, done, userData) → false stops the extraction.
     using ProgressCallback = bool (*)(std::uint32_t total, std::uint32_t done, int userData);
 
-    static constexpr std::uint32_t kReadChunk = 0x4000;
+    // Compressed data is read in chunks of up to this size: a few large reads
+    // rather than many small ones.
+    static constexpr std::uint32_t kReadChunk = 0x40000;
+    // Extracted data is written in blocks of about this size.
+    static constexpr std::uint32_t kWriteBatch = 0x100000;
 
     CZipReader();
     ~CZipReader();

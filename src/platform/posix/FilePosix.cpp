@@ -62,7 +62,8 @@ bool CFile::Open(const std::string& path, unsigned flags, CFileException* error)
     if (m_hFile >= 0) {
         Close();
     }
-    const std::string real = ResolvePath(path);
+    // A file is created where none is, as a rule: its folder is listed first.
+    const std::string real = (flags & modeCreate) ? ResolveNewFilePath(path) : ResolvePath(path);
     int oflags = O_CLOEXEC;
     switch (flags & 0x3) {
         case modeWrite:
@@ -84,8 +85,10 @@ bool CFile::Open(const std::string& path, unsigned flags, CFileException* error)
     }
     const int fd = ::open(real.c_str(), oflags, 0666);
     if (fd >= 0) {
+        // Opened for writing it cannot be a folder (the kernel refuses that with
+        // EISDIR), so only a read needs the check.
         struct stat info {};
-        if (::fstat(fd, &info) == 0 && S_ISDIR(info.st_mode)) {
+        if ((oflags & O_ACCMODE) == O_RDONLY && ::fstat(fd, &info) == 0 && S_ISDIR(info.st_mode)) {
             ::close(fd);
             errno = EISDIR;
         } else {

@@ -7,7 +7,6 @@
 #include <cerrno>
 #include <climits>
 #include <cstdlib>
-#include <memory>
 #include <utility>
 #include <vector>
 
@@ -18,32 +17,55 @@
 namespace platform {
 namespace {
 
-struct DirCloser {
-    void operator()(DIR* dir) const { ::closedir(dir); }
-};
-
 bool Exists(const std::string& path) {
     struct stat info {};
     return ::lstat(path.c_str(), &info) == 0;
 }
 
+// Searches a folder for an entry whose name equals the given one but for
+// letter case; the first in byte order when several do, or none. False when the
+// folder cannot be listed; exact, when given, tells whether the name itself is
+// there. Read with getdents64 on a plain descriptor: this runs for nearly every
+// file written, and opendir would add an fstat each time.
+bool SearchCaseVariant(const std::string& folder, const std::string& name, std::string& best,
+                       bool* exact = nullptr) {
+    best.clear();
+    const int fd = ::open(folder.empty() ? "." : folder.c_str(),
+                          O_RDONLY | O_DIRECTORY | O_NONBLOCK | O_CLOEXEC);
+    if (fd < 0) {
+        return false;
+    }
+    alignas(dirent64) char block[32768];
+    for (;;) {
+        const ssize_t got = ::getdents64(fd, block, sizeof block);
+        if (got <= 0) {
+            // An error part way counts as the end, as it does for readdir.
+            break;
+        }
+        for (ssize_t offset = 0; offset < got;) {
+            const auto* entry = reinterpret_cast<const dirent64*>(block + offset);
+            offset += entry->d_reclen;
+            const std::string_view candidate = entry->d_name;
+            if (candidate == "." || candidate == "..") {
+                continue;
+            }
+            if (exact && candidate == name) {
+                *exact = true;
+            }
+            if (EqualsNoCase(candidate, name) && (best.empty() || candidate < best)) {
+                best = std::string(candidate);
+            }
+        }
+    }
+    ::close(fd);
+    return true;
+}
+
 // The entry of a folder whose name equals the given one but for letter case;
 // the first in byte order when several do. Empty when there is none.
 std::string FindCaseVariant(const std::string& folder, const std::string& name) {
-    std::unique_ptr<DIR, DirCloser> dir(::opendir(folder.empty() ? "." : folder.c_str()));
-    if (!dir) {
-        return {};
-    }
     std::string best;
-    while (const dirent* entry = ::readdir(dir.get())) {
-        const std::string_view candidate = entry->d_name;
-        if (candidate == "." || candidate == "..") {
-            continue;
-        }
-        if (EqualsNoCase(candidate, name) && (best.empty() || candidate < best)) {
-            best = std::string(candidate);
-        }
-    }
+    SearchCaseVariant(folder, name, best);
     return best;
 }
 
@@ -137,9 +159,49 @@ ErrorCode CopyInPlace(int from, const struct stat& source, const std::string& de
 
 }  // namespace
 
-std::string ResolvePath(const std::string& path) {
-    if (path.empty() || Exists(path)) {
+namespace {
+
+// ResolvePath, also telling whether the path exists as written. With
+// listFirst (for a name that is most likely new) the folder is listed before
+// the name is looked up itself: a name missing from the listing needs no
+// lookup.
+std::string Resolve(const std::string& path, bool& exists, bool listFirst = false) {
+    // A name in an existing folder, as for nearly every file about to be
+    // written: when the folder exists as written (it can be listed), so does
+    // each folder above it, and only the last component can need a search.
+    // Paths that the walk below would rewrite (empty components, a trailing
+    // separator, a last "." or "..") take the walk, and so does any path whose
+    // folder cannot be listed; the walk gives the same result for those.
+    const std::size_t last = path.rfind('/');
+    const auto searchFolder = [&](bool* exact, std::string& resolved) {
+        if (last == std::string::npos || last + 1 == path.size() ||
+            path.find("//") != std::string::npos) {
+            return false;
+        }
+        const std::string name = path.substr(last + 1);
+        const std::string folder = last == 0 ? std::string("/") : path.substr(0, last);
+        std::string variant;
+        if (name == "." || name == ".." || !SearchCaseVariant(folder, name, variant, exact)) {
+            return false;
+        }
+        resolved = variant.empty() ? path : path.substr(0, last + 1) + variant;
+        return true;
+    };
+    std::string listed;
+    bool exact = false;
+    if (listFirst && searchFolder(&exact, listed) && !exact) {
+        // Not in the listing, so not there: the lookup below would fail. A name
+        // that is there takes the usual way, which also settles a folder that
+        // can be listed but not entered.
+        exists = false;
+        return listed;
+    }
+    exists = !path.empty() && Exists(path);
+    if (path.empty() || exists) {
         return path;
+    }
+    if (searchFolder(nullptr, listed)) {
+        return listed;
     }
     std::string resolved = path[0] == '/' ? "/" : "";
     std::size_t pos = 0;
@@ -175,9 +237,27 @@ std::string ResolvePath(const std::string& path) {
     return resolved;
 }
 
+}  // namespace
+
+std::string ResolvePath(const std::string& path) {
+    bool exists = false;
+    return Resolve(path, exists);
+}
+
+std::string ResolveNewFilePath(const std::string& path) {
+    bool exists = false;
+    return Resolve(path, exists, true);
+}
+
+// Most paths the program hands over exist as written. An operation that
+// succeeds on the path as written proves that, and ResolvePath would have
+// returned it unchanged; so the functions below try the path as written first
+// and resolve it only when that fails, which gives the same result with one
+// lstat fewer.
+
 int PathKind(const std::string& path) {
     struct stat info {};
-    if (::stat(ResolvePath(path).c_str(), &info) != 0) {
+    if (::stat(path.c_str(), &info) != 0 && ::stat(ResolvePath(path).c_str(), &info) != 0) {
         return 0;
     }
     return S_ISDIR(info.st_mode) ? -1 : 1;
@@ -196,10 +276,18 @@ bool IsSameFile(const std::string& a, const std::string& b) {
            first.st_ino == second.st_ino;
 }
 
-ErrorCode CopyFile(const std::string& source, const std::string& destination) {
-    const std::string from = ResolvePath(source);
-    const std::string to = ResolvePath(destination);
-    CFd in(::open(from.c_str(), O_RDONLY | O_CLOEXEC));
+namespace {
+
+// CopyFile to a resolved destination; missing says that it was just found not
+// to exist, which spares looking again.
+ErrorCode CopyToResolved(const std::string& source, const std::string& to, bool missing) {
+    std::string from = source;
+    int fd = ::open(from.c_str(), O_RDONLY | O_CLOEXEC);
+    if (fd < 0) {
+        from = ResolvePath(source);
+        fd = ::open(from.c_str(), O_RDONLY | O_CLOEXEC);
+    }
+    CFd in(fd);
     if (in.Get() < 0) {
         return LastError(from);
     }
@@ -211,7 +299,7 @@ ErrorCode CopyFile(const std::string& source, const std::string& destination) {
         return kErrorAccessDenied;
     }
     struct stat existing {};
-    if (::lstat(to.c_str(), &existing) == 0) {
+    if (!missing && ::lstat(to.c_str(), &existing) == 0) {
         if (S_ISLNK(existing.st_mode)) {
             struct stat target {};
             if (::stat(to.c_str(), &target) == 0 && S_ISREG(target.st_mode)) {
@@ -251,17 +339,37 @@ ErrorCode CopyFile(const std::string& source, const std::string& destination) {
     return kErrorSuccess;
 }
 
+}  // namespace
+
+ErrorCode CopyFile(const std::string& source, const std::string& destination) {
+    std::string written;
+    return CopyFile(source, destination, written);
+}
+
+ErrorCode CopyFile(const std::string& source, const std::string& destination,
+                   std::string& written) {
+    bool exists = false;
+    written = Resolve(destination, exists);
+    return CopyToResolved(source, written, !exists && written == destination);
+}
+
 ErrorCode SetFileMode(const std::string& path, std::uint32_t mode) {
+    const auto permissions = static_cast<mode_t>(mode & 0777);
+    if (::chmod(path.c_str(), permissions) == 0) {
+        return kErrorSuccess;
+    }
     const std::string real = ResolvePath(path);
-    return ::chmod(real.c_str(), static_cast<mode_t>(mode & 0777)) == 0 ? kErrorSuccess
-                                                                        : LastError(real);
+    return ::chmod(real.c_str(), permissions) == 0 ? kErrorSuccess : LastError(real);
 }
 
 ErrorCode SetFileAttributes(const std::string& path, std::uint32_t attributes) {
-    const std::string real = ResolvePath(path);
+    std::string real = path;
     struct stat info {};
     if (::stat(real.c_str(), &info) != 0) {
-        return LastError(real);
+        real = ResolvePath(path);
+        if (::stat(real.c_str(), &info) != 0) {
+            return LastError(real);
+        }
     }
     constexpr std::uint32_t kReadOnly = 0x01;
     const mode_t mode = (attributes & kReadOnly) ? (info.st_mode & 0777 & ~0222)
@@ -274,16 +382,23 @@ ErrorCode SetArchiveOnly(const std::string& path) {
 }
 
 ErrorCode SetLastWriteTime(const std::string& path, std::time_t lastWrite) {
-    const std::string real = ResolvePath(path);
     struct timespec times[2]{};
     times[0].tv_nsec = UTIME_NOW;
     times[1].tv_sec = lastWrite;
+    if (::utimensat(AT_FDCWD, path.c_str(), times, 0) == 0) {
+        return kErrorSuccess;
+    }
+    const std::string real = ResolvePath(path);
     return ::utimensat(AT_FDCWD, real.c_str(), times, 0) == 0 ? kErrorSuccess : LastError(real);
 }
 
 ProbeHandle OpenProbe(const std::string& path, ErrorCode* error) {
-    const std::string real = ResolvePath(path);
-    const int fd = ::open(real.c_str(), O_RDONLY | O_CLOEXEC | O_NONBLOCK);
+    std::string real = path;
+    int fd = ::open(real.c_str(), O_RDONLY | O_CLOEXEC | O_NONBLOCK);
+    if (fd < 0) {
+        real = ResolvePath(path);
+        fd = ::open(real.c_str(), O_RDONLY | O_CLOEXEC | O_NONBLOCK);
+    }
     if (fd < 0) {
         if (error) {
             *error = LastError(real);
@@ -311,7 +426,12 @@ ErrorCode CloseProbe(ProbeHandle handle) {
 namespace {
 
 ErrorCode MakeDirectory(const std::string& path, mode_t mode) {
-    const std::string real = StripTrailingSeparators(ResolvePath(path));
+    bool exists = false;
+    const std::string real = StripTrailingSeparators(Resolve(path, exists));
+    if (exists) {
+        // Whatever is there, mkdir would refuse with EEXIST before any other check.
+        return kErrorAlreadyExists;
+    }
     if (::mkdir(real.empty() ? "" : real.c_str(), mode) == 0) {
         return kErrorSuccess;
     }
@@ -332,10 +452,13 @@ ErrorCode CreatePrivateDirectory(const std::string& path) {
 }
 
 ErrorCode DeleteFile(const std::string& path) {
-    const std::string real = ResolvePath(path);
+    std::string real = path;
     struct stat info {};
     if (::lstat(real.c_str(), &info) != 0) {
-        return LastError(real);
+        real = ResolvePath(path);
+        if (::lstat(real.c_str(), &info) != 0) {
+            return LastError(real);
+        }
     }
     // Windows refuses to delete a read-only file; keep that, also for root.
     if (S_ISDIR(info.st_mode) || (S_ISREG(info.st_mode) && (info.st_mode & S_IWUSR) == 0)) {
@@ -351,7 +474,7 @@ ErrorCode RemoveDirectory(const std::string& path) {
 
 std::uint64_t FreeSpace(const std::string& path) {
     struct statvfs info {};
-    if (::statvfs(ResolvePath(path).c_str(), &info) != 0) {
+    if (::statvfs(path.c_str(), &info) != 0 && ::statvfs(ResolvePath(path).c_str(), &info) != 0) {
         return 0;
     }
     return static_cast<std::uint64_t>(info.f_bavail) * info.f_frsize;

@@ -242,7 +242,12 @@ std::string FileName(const std::string& path) {
 }
 
 std::string TemporaryPrefix(const std::string& file) {
-    return "." + FileName(file) + ".tmp-";
+    // Built by appending: g++ 12 at -O3 misreads "." + std::string&& as an
+    // overlapping copy (-Wrestrict), which breaks the Release build.
+    std::string prefix = ".";
+    prefix += FileName(file);
+    prefix += ".tmp-";
+    return prefix;
 }
 
 // Writes the content beside the file and renames it over the file, so that

@@ -46,6 +46,34 @@ TEST(FileSystem, ResolvesEachMissingComponentToItsCaseVariant) {
     EXPECT_EQ(PathKind(temp / "mod/nothing"), 0);
 }
 
+TEST(FileSystem, ANewNameInAnExistingFolderResolvesLikeAnyOther) {
+    // The last component alone is searched when its folder exists as written;
+    // the outcome must be the walk's.
+    CTempFolder temp;
+    WriteFile(temp / "dir/b.TXT", "lower");
+    WriteFile(temp / "dir/B.txt", "upper");
+    WriteFile(temp / "src/new.txt", "new");
+
+    EXPECT_EQ(ResolvePath(temp / "dir/b.TXT"), temp / "dir/b.TXT");
+    EXPECT_EQ(ResolvePath(temp / "dir/b.txt"), temp / "dir/B.txt");  // byte order
+    EXPECT_EQ(ResolvePath(temp / "dir//b.txt"), temp / "dir/B.txt");
+    EXPECT_EQ(ResolvePath(temp / "dir/new.txt"), temp / "dir/new.txt");
+    EXPECT_EQ(ResolvePath(temp / "dir/b.txt/x"), temp / "dir/B.txt/x");
+
+    // The copy reports the path it wrote: a case variant, or the name as given.
+    std::string written;
+    EXPECT_EQ(CopyFile(temp / "src/new.txt", temp / "dir/B.TXT", written), kErrorSuccess);
+    EXPECT_EQ(written, temp / "dir/B.txt");
+    EXPECT_EQ(ReadFile(temp / "dir/B.txt"), "new");
+    EXPECT_EQ(ReadFile(temp / "dir/b.TXT"), "lower");
+    EXPECT_EQ(CopyFile(temp / "src/new.txt", temp / "dir/Other.txt", written), kErrorSuccess);
+    EXPECT_EQ(written, temp / "dir/Other.txt");
+    EXPECT_EQ(ReadFile(temp / "dir/Other.txt"), "new");
+    EXPECT_EQ(CopyFile(temp / "src/missing", temp / "dir/gone.txt", written), kErrorFileNotFound);
+    EXPECT_EQ(written, temp / "dir/gone.txt");
+    EXPECT_FALSE(Exists(temp / "dir/gone.txt"));
+}
+
 TEST(FileSystem, CopyReplacesKeepingModeAndTimeButRefusesReadOnlyFiles) {
     CTempFolder temp;
     WriteFile(temp / "src/a.bsp", "new map");
