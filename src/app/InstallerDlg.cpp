@@ -167,17 +167,7 @@ int CInstallerDlg::MessageBox(const std::string& text, const std::string& captio
 }
 
 void CInstallerDlg::ShowLog(std::string_view appended, std::size_t lineBreaks) {
-    std::string text;
-    text.reserve(appended.size() + 1);
-    for (const char c : appended) {
-        if (m_bPendingReturn && c != '\n') {
-            text += '\r';
-        }
-        m_bPendingReturn = c == '\r';
-        if (!m_bPendingReturn) {
-            text += c;
-        }
-    }
+    const std::string text = m_lineEnds.Convert(appended);
     if (!text.empty()) {
         // Appending keeps a refresh as cheap on the last line as on the first.
         QTextCursor cursor(m_ui->id1011->document());

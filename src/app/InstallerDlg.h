@@ -6,6 +6,7 @@
 #include <vector>
 
 #include "install/InstallEngine.h"
+#include "platform/LineEnds.h"
 #include "platform/LogSink.h"
 #include "platform/MessageBoxHost.h"
 #include "settings/ModPathDlg.h"
@@ -106,7 +107,7 @@ class CInstallerDlg : public QDialog,
     bool m_bFirstRun = false;
     bool m_bOnTop = false;
     bool m_bShowLog = false;
-    bool m_bPendingReturn = false;  // a '\r' shown last, maybe half of "\r\n"
+    platform::CLineEndConverter m_lineEnds;
 };
 
 }  // namespace app

@@ -2,6 +2,7 @@
 
 #include <cstdio>
 
+#include "platform/LineEnds.h"
 #include "platform/LogSink.h"
 
 namespace cli {
@@ -15,7 +16,7 @@ class CStdoutLogSink : public platform::CLogSink {
 
   private:
     std::FILE* m_stream;
-    bool m_bPendingReturn = false;  // a '\r' that may be the first half of "\r\n"
+    platform::CLineEndConverter m_lineEnds;
 };
 
 }  // namespace cli

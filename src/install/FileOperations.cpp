@@ -30,14 +30,19 @@ void CInstallEngine::CopyFileVerified(const std::string& sourceFile,
         ShowError("Error Code 7\nLast Error: " + std::to_string(error));
     }
 
+    ProbeAndLog(destination, "Error Code 7.1", "Error Code 7.2");
+}
+
+void CInstallEngine::ProbeAndLog(const std::string& destination, const char* openError,
+                                 const char* closeError) {
     const platform::ProbeHandle probe = platform::OpenProbe(destination);
     if (probe == platform::kInvalidProbeHandle) {
-        ShowError("Error Code 7.1");
+        ShowError(openError);
         return;
     }
     Log(destination + "\r\n");
     if (platform::CloseProbe(probe) != platform::kErrorSuccess) {
-        ShowError("Error Code 7.2");
+        ShowError(closeError);
     }
 }
 

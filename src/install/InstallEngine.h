@@ -89,6 +89,12 @@ class CInstallEngine {
     void ReportArchiveProblem(const std::string& line);
     void AbortOnArchiveFault(const std::string& archivePath, const std::string& entry,
                              const std::string& cause);
+    // The presence probe after a copy: logs the destination when it can be
+    // opened, else shows openError; closeError when it cannot be closed.
+    // Returns whether the file was there.
+    bool ProbeAndLog(const std::string& destination, const char* openError, const char* closeError);
+    // A Cancel answer: the whole drop stops.
+    void CancelInstall();
     // An error box: the text only, the application's name as caption, OK.
     void ShowError(const std::string& text);
     // Appends and refreshes in one step, as nearly every log line does.

@@ -9,6 +9,12 @@ void CInstallEngine::ResetAcceptedExtensions() {
     m_acceptedExtensions = {".txt", ".bsp", ".wad", ".wav", ".mdl", ".res", ".tga", ".spr", ".bmp"};
 }
 
+void CInstallEngine::CancelInstall() {
+    m_bAbort = true;
+    m_bCancelled = true;
+    Log("Installation aborted.\r\n");
+}
+
 bool CInstallEngine::ConfirmDirectory(const std::string& parent, std::string name) {
     bool lowered = false;
     for (const platform::CFolderEntry& entry : platform::ListFolder(parent, "*.*")) {
@@ -42,9 +48,7 @@ bool CInstallEngine::ConfirmDirectory(const std::string& parent, std::string nam
             Log("Directory \"" + folder + "\" not created.\r\n");
             return false;
         case platform::kIdCancel:
-            m_bAbort = true;
-            m_bCancelled = true;
-            Log("Installation aborted.\r\n");
+            CancelInstall();
             return false;
         default:
             return true;
@@ -80,9 +84,7 @@ bool CInstallEngine::ConfirmFileType(const std::string& fileName) {
             Log("File " + name + " not installed.\r\n");
             return false;
         case platform::kIdCancel:
-            m_bAbort = true;
-            m_bCancelled = true;
-            Log("Installation aborted.\r\n");
+            CancelInstall();
             return false;
         default:
             ShowError("Error Code 20");

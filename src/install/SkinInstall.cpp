@@ -82,15 +82,7 @@ void CInstallEngine::InstallSkinFiles(const std::string& folder) {
             platform::kErrorSuccess) {
             ShowError("Error Code 100");
         }
-        const platform::ProbeHandle probe = platform::OpenProbe(destination);
-        if (probe == platform::kInvalidProbeHandle) {
-            ShowError("Error Code 101");
-            continue;
-        }
-        Log(destination + "\r\n");
-        if (platform::CloseProbe(probe) != platform::kErrorSuccess) {
-            ShowError("Error Code 102");
-        }
+        ProbeAndLog(destination, "Error Code 101", "Error Code 102");
     }
 }
 

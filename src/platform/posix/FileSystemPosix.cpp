@@ -13,9 +13,12 @@
 #include "../FileSystem.h"
 #include "../TextCase.h"
 #include "ErrnoMapping.h"
+#include "PosixHandles.h"
 
 namespace platform {
 namespace {
+
+using posix::CFd;
 
 bool Exists(const std::string& path) {
     struct stat info {};
@@ -79,23 +82,6 @@ std::string StripTrailingSeparators(std::string path) {
 ErrorCode LastError(const std::string& path) {
     return posix::ErrorFromErrno(errno, path);
 }
-
-class CFd {
-  public:
-    explicit CFd(int fd) : m_fd(fd) {}
-    ~CFd() {
-        if (m_fd >= 0) {
-            ::close(m_fd);
-        }
-    }
-    CFd(const CFd&) = delete;
-    CFd& operator=(const CFd&) = delete;
-    int Get() const { return m_fd; }
-    int Release() { return std::exchange(m_fd, -1); }
-
-  private:
-    int m_fd;
-};
 
 // Copies the whole of one open file into another, through the kernel where it can.
 int CopyData(int from, int to) {

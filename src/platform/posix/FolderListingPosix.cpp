@@ -7,13 +7,10 @@
 #include "../FileSystem.h"
 #include "../FolderListing.h"
 #include "../TextCase.h"
+#include "PosixHandles.h"
 
 namespace platform {
 namespace {
-
-struct DirCloser {
-    void operator()(DIR* dir) const { ::closedir(dir); }
-};
 
 bool IsFolderEntry(const std::string& path, const dirent& entry) {
     if (entry.d_type == DT_DIR) {
@@ -34,7 +31,7 @@ std::vector<CFolderEntry> ListFolder(const std::string& folder, std::string_view
         return entries;
     }
     std::string real = ResolvePath(folder);
-    std::unique_ptr<DIR, DirCloser> dir(::opendir(real.c_str()));
+    std::unique_ptr<DIR, posix::DirCloser> dir(::opendir(real.c_str()));
     if (!dir) {
         return entries;
     }

@@ -14,6 +14,7 @@
 #include "../SettingsKey.h"
 #include "../TextCase.h"
 #include "ErrnoMapping.h"
+#include "PosixHandles.h"
 
 namespace platform {
 namespace {
@@ -23,26 +24,6 @@ constexpr off_t kMaxKeyFileSize = 1 << 20;
 constexpr mode_t kNewFileMode = 0644;
 constexpr std::string_view kStringTag = "sz:";
 constexpr std::string_view kDwordTag = "dword:";
-
-struct DirCloser {
-    void operator()(DIR* dir) const { ::closedir(dir); }
-};
-
-class CFd {
-  public:
-    explicit CFd(int fd) : m_fd(fd) {}
-    ~CFd() {
-        if (m_fd >= 0) {
-            ::close(m_fd);
-        }
-    }
-    CFd(const CFd&) = delete;
-    CFd& operator=(const CFd&) = delete;
-    int Get() const { return m_fd; }
-
-  private:
-    int m_fd;
-};
 
 ErrorCode LastError(const std::string& path) {
     return posix::ErrorFromErrno(errno, path);
@@ -201,7 +182,7 @@ std::vector<std::string> SplitLines(const std::string& content) {
 // Reads a key file whole. Only a readable plain file of sensible size will
 // do: a folder, a pipe or a device in its place cannot be opened.
 ErrorCode ReadKeyFile(const std::string& file, std::vector<std::string>& lines) {
-    const CFd fd(::open(file.c_str(), O_RDONLY | O_CLOEXEC | O_NONBLOCK | O_NOCTTY));
+    const posix::CFd fd(::open(file.c_str(), O_RDONLY | O_CLOEXEC | O_NONBLOCK | O_NOCTTY));
     if (fd.Get() < 0) {
         return LastError(file);
     }
@@ -303,7 +284,7 @@ ErrorCode ReplaceFile(const std::string& folder, const std::string& file,
 // Temporary files of writers that crashed. Only called under the write lock,
 // so no other writer's file is among them.
 void RemoveStaleTemporaries(const std::string& folder, const std::string& file) {
-    std::unique_ptr<DIR, DirCloser> dir(::opendir(folder.c_str()));
+    std::unique_ptr<DIR, posix::DirCloser> dir(::opendir(folder.c_str()));
     if (!dir) {
         return;
     }

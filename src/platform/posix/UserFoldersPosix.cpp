@@ -29,8 +29,12 @@ std::string BaseFolder(const char* variable, const char* fallback) {
 
 }  // namespace
 
-std::string StagingRoot() { return BaseFolder("XDG_CACHE_HOME", ".cache") + "/quarvel/__Orlimb_Temp"; }
+std::string StagingRoot() {
+    return BaseFolder("XDG_CACHE_HOME", ".cache") + "/quarvel/__Orlimb_Temp";
+}
 
-std::string SettingsFolder() { return BaseFolder("XDG_CONFIG_HOME", ".config") + "/Quarvel"; }
+std::string SettingsFolder() {
+    return BaseFolder("XDG_CONFIG_HOME", ".config") + "/Quarvel";
+}
 
 }  // namespace platform
