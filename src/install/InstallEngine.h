@@ -91,8 +91,7 @@ class CInstallEngine {
                              const std::string& cause);
     // The presence probe after a copy: logs the destination when it can be
     // opened, else shows openError; closeError when it cannot be closed.
-    // Returns whether the file was there.
-    bool ProbeAndLog(const std::string& destination, const char* openError, const char* closeError);
+    void ProbeAndLog(const std::string& destination, const char* openError, const char* closeError);
     // A Cancel answer: the whole drop stops.
     void CancelInstall();
     // An error box: the text only, the application's name as caption, OK.
