@@ -2,20 +2,15 @@
 
 #include <QMessageBox>
 #include <exception>
-#include <filesystem>
 
 #include "InstallerDlg.h"
+#include "platform/FileSystem.h"
 
 namespace app {
 
 CInstallerApp::CInstallerApp(int& argc, char** argv) : QApplication(argc, argv) {
     for (int i = 1; i < argc; ++i) {
-        std::error_code ignored;
-        std::string path = std::filesystem::absolute(argv[i], ignored).lexically_normal().string();
-        while (path.size() > 1 && path.back() == '/') {
-            path.pop_back();
-        }
-        m_startPaths.push_back(path);
+        m_startPaths.push_back(platform::NormalisePath(argv[i]));
     }
 }
 

@@ -15,6 +15,7 @@
 
 #include "AboutBox.h"
 #include "QtMessageBox.h"
+#include "platform/FileSystem.h"
 #include "ui_InstallerDlg.h"
 
 // The icons live in a static library; register them before first use.
@@ -40,11 +41,7 @@ std::vector<std::string> LocalPaths(const QMimeData* data) {
         if (!url.isLocalFile()) {
             return {};
         }
-        std::string path = url.toLocalFile().toStdString();
-        while (path.size() > 1 && path.back() == '/') {
-            path.pop_back();
-        }
-        paths.push_back(std::move(path));
+        paths.push_back(platform::NormalisePath(url.toLocalFile().toStdString()));
     }
     return paths;
 }

@@ -63,9 +63,9 @@ int SetModDirectory(const SCliOptions& options) {
 std::string ChooseModDirectory(const SCliOptions& options) {
     std::string directory;
     if (options.m_strModDir) {
-        directory = NormalisePath(*options.m_strModDir);
+        directory = platform::NormalisePath(*options.m_strModDir);
     } else if (const auto stored = settings::ReadStoredModDirectory()) {
-        directory = NormalisePath(*stored);
+        directory = platform::NormalisePath(*stored);
     } else {
         UsageError(
             "no mod directory: give one with --mod-dir DIR, or store one with "
@@ -89,7 +89,7 @@ int InstallPaths(const SCliOptions& options) {
     }
     std::vector<std::string> paths;
     for (const std::string& path : options.m_paths) {
-        paths.push_back(NormalisePath(path));
+        paths.push_back(platform::NormalisePath(path));
     }
 
     CTerminalMessageBoxHost messageBoxes = MakeMessageBoxes(options);

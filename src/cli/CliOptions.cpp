@@ -1,7 +1,5 @@
 #include "CliOptions.h"
 
-#include <filesystem>
-
 namespace cli {
 namespace {
 
@@ -85,15 +83,6 @@ std::optional<SCliOptions> ParseCliOptions(const std::vector<std::string>& argum
         return std::nullopt;
     }
     return options;
-}
-
-std::string NormalisePath(const std::string& path) {
-    std::error_code ignored;
-    std::string normal = std::filesystem::absolute(path, ignored).lexically_normal().string();
-    while (normal.size() > 1 && normal.back() == '/') {
-        normal.pop_back();
-    }
-    return normal;
 }
 
 std::string UsageText() {

@@ -23,9 +23,6 @@ struct SCliOptions {
 std::optional<SCliOptions> ParseCliOptions(const std::vector<std::string>& arguments,
                                            std::string& error);
 
-// Absolute, with "." and ".." folded away and no trailing separator.
-std::string NormalisePath(const std::string& path);
-
 std::string UsageText();
 
 }  // namespace cli

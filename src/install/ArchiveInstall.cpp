@@ -1,5 +1,4 @@
 #include <algorithm>
-#include <cctype>
 #include <string>
 #include <vector>
 
@@ -20,13 +19,6 @@ namespace {
 constexpr std::uint64_t kFreeSpaceMargin = 64ull << 20;
 // Archives inside archives are unpacked this many levels deep at most.
 constexpr std::size_t kMaxArchiveDepth = 8;
-
-std::string TrimTrailingSpace(std::string text) {
-    while (!text.empty() && std::isspace(static_cast<unsigned char>(text.back()))) {
-        text.pop_back();
-    }
-    return text;
-}
 
 std::string FileExceptionText(const platform::CFileException& fault) {
     return "the file could not be opened (error " + std::to_string(fault.m_lOsError) + ")";
@@ -103,10 +95,7 @@ bool CInstallEngine::ExtractArchive(zip::CZipReader& reader, const std::string& 
             return false;
         }
         const std::string relative = zip::CZipPathSplit::PathNoDrive(name);
-        const std::string::size_type separator = relative.rfind('/');
-        const std::string folder =
-            separator == std::string::npos ? "" : TrimTrailingSpace(relative.substr(0, separator));
-        CreatePath(JoinPath(staging, folder));
+        CreatePath(JoinPath(staging, ParentFolder(relative)));
         try {
             reader.ExtractEntry(index, staging, true, {}, nullptr, 0, 0xFFFF);
         } catch (const zip::CZipException& fault) {

@@ -83,6 +83,10 @@ ErrorCode RemoveDirectory(const std::string& path);
 // Bytes free for the user on the file system holding the path; 0 when unknown.
 std::uint64_t FreeSpace(const std::string& path);
 
+// A path as a user gives it, made absolute against the current folder, with
+// "." and ".." folded away and no trailing separator.
+std::string NormalisePath(const std::string& path);
+
 // The per-user folder under which archives are staged: on Linux
 // ${XDG_CACHE_HOME:-$HOME/.cache}/quarvel/__Orlimb_Temp.
 std::string StagingRoot();

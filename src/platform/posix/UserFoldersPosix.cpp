@@ -2,6 +2,7 @@
 #include <unistd.h>
 
 #include <cstdlib>
+#include <filesystem>
 
 #include "../FileSystem.h"
 
@@ -28,6 +29,15 @@ std::string BaseFolder(const char* variable, const char* fallback) {
 }
 
 }  // namespace
+
+std::string NormalisePath(const std::string& path) {
+    std::error_code ignored;
+    std::string normal = std::filesystem::absolute(path, ignored).lexically_normal().string();
+    while (normal.size() > 1 && normal.back() == '/') {
+        normal.pop_back();
+    }
+    return normal;
+}
 
 std::string StagingRoot() {
     return BaseFolder("XDG_CACHE_HOME", ".cache") + "/quarvel/__Orlimb_Temp";
