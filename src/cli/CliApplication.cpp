@@ -98,10 +98,16 @@ int InstallPaths(const SCliOptions& options) {
     engine.SetModDirectory(modDirectory);
     engine.InstallPaths(paths);
 
-    if (engine.IsCancelled()) {
+    // A path that installed nothing without the user's say is a failure, even
+    // beside a Cancel; declining everything a path held is the user's choice.
+    const install::CInstallEngine::SDropSummary& summary = engine.GetDropSummary();
+    if (summary.m_nErrors > 0 || summary.m_nFailedPaths > 0) {
+        return kExitWithErrors;
+    }
+    if (summary.m_bCancelled || summary.m_nDeclinedPaths > 0) {
         return kExitCancelled;
     }
-    return engine.GetErrorCount() > 0 ? kExitWithErrors : kExitInstalled;
+    return kExitInstalled;
 }
 
 }  // namespace

@@ -105,8 +105,9 @@ std::string UsageText() {
            "\n"
            "The PATHs are handled as one drop, in order. The install log goes to standard\n"
            "output, questions and messages to standard error.\n"
-           "Exit status: 0 installed, 1 cancelled, 2 bad usage or no usable mod directory,\n"
-           "3 finished with errors.\n";
+           "Exit status: 0 installed, 1 cancelled or everything of a path declined, 2 bad\n"
+           "usage or no usable mod directory, 3 an error, or a path of which nothing could be\n"
+           "installed (missing, skipped archive, nothing installable).\n";
 }
 
 }  // namespace cli

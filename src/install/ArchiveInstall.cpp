@@ -5,6 +5,7 @@
 #include "ArchiveIdentity.h"
 #include "InstallEngine.h"
 #include "InstallPaths.h"
+#include "ZipMethodNames.h"
 #include "platform/Exception.h"
 #include "platform/FileSystem.h"
 #include "zip/ZipEntry.h"
@@ -20,8 +21,21 @@ constexpr std::uint64_t kFreeSpaceMargin = 64ull << 20;
 // Archives inside archives are unpacked this many levels deep at most.
 constexpr std::size_t kMaxArchiveDepth = 8;
 
-std::string FileExceptionText(const platform::CFileException& fault) {
-    return "the file could not be opened (error " + std::to_string(fault.m_lOsError) + ")";
+std::string OpenFailure(const zip::CZipException& fault) {
+    if (fault.m_nCause == zip::CZipException::EndRecordNotFound) {
+        return zip::ZipCauseDescription(fault.m_nCause);
+    }
+    return std::string("damaged: ") + zip::ZipCauseDescription(fault.m_nCause);
+}
+
+std::string EntryFault(const std::string& name, const std::string& what) {
+    return "damaged: entry " + name + " " + what;
+}
+
+// The path of a file below a package root, as the account shows it.
+std::string RelativeTo(const std::string& root, const std::string& path) {
+    return path.size() > root.size() + 1 && path.starts_with(root) ? path.substr(root.size() + 1)
+                                                                   : path;
 }
 
 }  // namespace
@@ -38,10 +52,9 @@ void CInstallEngine::InstallArchive(const std::string& archivePath) {
         m_archiveStack.begin(), m_archiveStack.end(),
         [&](const SArchiveIdentity& outer) { return SameArchiveContent(outer, identity); });
     if (quine || m_archiveStack.size() >= kMaxArchiveDepth) {
-        ReportArchiveProblem(quine ? "\r\nNot unpacked: the archive holds a copy of an archive "
-                                     "it was found in."
-                                   : "\r\nNot unpacked: archives are nested more than " +
-                                         std::to_string(kMaxArchiveDepth) + " levels deep.");
+        SkipArchive(archivePath, quine ? "it holds a copy of an archive it was found in"
+                                       : "archives are nested more than " +
+                                             std::to_string(kMaxArchiveDepth) + " levels deep");
         return;
     }
 
@@ -50,30 +63,59 @@ void CInstallEngine::InstallArchive(const std::string& archivePath) {
         // Read-only: an archive on a read-only mount or owned by another user installs too.
         reader.OpenArchive(archivePath, 1, 0);
     } catch (const zip::CZipException& fault) {
-        ReportArchiveProblem(std::string("\r\nThe archive could not be read: ") +
-                             zip::ZipCauseDescription(fault.m_nCause) + ".");
+        SkipArchive(archivePath, OpenFailure(fault));
+        return;
     } catch (const platform::CFileException& fault) {
-        ReportArchiveProblem("\r\nThe archive could not be read: " + FileExceptionText(fault) +
-                             ".");
+        SkipArchive(archivePath, "the file could not be opened (error " +
+                                     std::to_string(fault.m_lOsError) + ")");
+        return;
+    }
+    if (const std::string unreadable = FindUnreadableEntry(reader); !unreadable.empty()) {
+        reader.CloseArchive(true);
+        SkipArchive(archivePath, unreadable);
+        return;
     }
 
+    // Files of an archive inside a package are shown below the archive's name.
+    const std::string shownPrefix =
+        m_packages.empty() ? std::string()
+                           : m_packages.back().m_strShownPrefix +
+                                 RelativeTo(m_packages.back().m_strRoot, archivePath) + "/";
     const std::string staging =
         JoinPath(m_strStagingRoot, "Temp" + std::to_string(m_nArchiveCounter));
     CreatePath(staging);
-    if (!ExtractArchive(reader, archivePath, staging)) {
+    if (const std::string fault = ExtractArchive(reader, staging, shownPrefix); !fault.empty()) {
         // Nothing of a damaged archive reaches the mod directory.
         RemoveTree(staging);
+        SkipArchive(archivePath, fault);
         return;
     }
 
     m_archiveStack.push_back(identity);
-    InstallTree(staging);
+    InstallPackage(staging, shownPrefix, false);
     m_archiveStack.pop_back();
     RemoveTree(staging);
 }
 
-bool CInstallEngine::ExtractArchive(zip::CZipReader& reader, const std::string& archivePath,
-                                    const std::string& staging) {
+std::string CInstallEngine::FindUnreadableEntry(const zip::CZipReader& reader) const {
+    for (int index = 0; index < reader.EntryCount(); ++index) {
+        zip::CZipEntry entry;
+        if (reader.IsDirectoryEntry(index) || !reader.ReadEntryHeader(entry, index)) {
+            continue;
+        }
+        if (entry.IsEncrypted() || entry.m_nMethod == kMethodAesEncrypted) {
+            return "password-protected";
+        }
+        if (!IsMethodSupported(entry.m_nMethod)) {
+            return "compression method " + std::to_string(entry.m_nMethod) + " (" +
+                   MethodName(entry.m_nMethod) + ") is not supported";
+        }
+    }
+    return {};
+}
+
+std::string CInstallEngine::ExtractArchive(zip::CZipReader& reader, const std::string& staging,
+                                           const std::string& shownPrefix) {
     const int count = reader.EntryCount();
     for (int index = 0; index < count; ++index) {
         if (reader.IsDirectoryEntry(index)) {
@@ -84,30 +126,32 @@ bool CInstallEngine::ExtractArchive(zip::CZipReader& reader, const std::string& 
         const std::string name = entry.GetFileName();
         if (!zip::IsConfinedEntryName(name)) {
             ReportArchiveProblem("\r\nNot extracted, its name leads out of the archive: " + name);
+            m_account.AddMissing(shownPrefix + name, reason::kUnsafeName);
             continue;
         }
         const std::uint64_t free = platform::FreeSpace(staging);
         if (free < kFreeSpaceMargin + entry.m_nUncompressedSize) {
-            ReportArchiveProblem("\r\nNot enough free space to unpack " + archivePath + ": " +
-                                 name + " needs " + std::to_string(entry.m_nUncompressedSize) +
-                                 " bytes.");
             reader.CloseArchive(true);
-            return false;
+            return "not enough free space to unpack it: entry " + name + " needs " +
+                   std::to_string(entry.m_nUncompressedSize) + " bytes";
         }
         const std::string relative = zip::CZipPathSplit::PathNoDrive(name);
         CreatePath(JoinPath(staging, ParentFolder(relative)));
+        std::string fault;
         try {
-            reader.ExtractEntry(index, staging, true, {}, nullptr, 0, 0xFFFF);
-        } catch (const zip::CZipException& fault) {
-            AbortOnArchiveFault(archivePath, name, zip::ZipCauseDescription(fault.m_nCause));
+            if (!reader.ExtractEntry(index, staging, true, {}, nullptr, 0, 0xFFFF)) {
+                fault = EntryFault(name, "ends before its declared size");
+            }
+        } catch (const zip::CZipException& error) {
+            fault =
+                EntryFault(name, std::string("fails: ") + zip::ZipCauseDescription(error.m_nCause));
+        } catch (const platform::CFileException& error) {
+            fault = "entry " + name + " could not be written (error " +
+                    std::to_string(error.m_lOsError) + ")";
+        }
+        if (!fault.empty()) {
             reader.CloseArchive(true);
-            return false;
-        } catch (const platform::CFileException& fault) {
-            AbortOnArchiveFault(
-                archivePath, name,
-                "the file could not be written (error " + std::to_string(fault.m_lOsError) + ")");
-            reader.CloseArchive(true);
-            return false;
+            return fault;
         }
         if (platform::SetArchiveOnly(JoinPath(staging, relative)) != platform::kErrorSuccess) {
             ShowError("Error F1");
@@ -115,27 +159,29 @@ bool CInstallEngine::ExtractArchive(zip::CZipReader& reader, const std::string& 
     }
     try {
         reader.CloseArchive(false);
-    } catch (const zip::CZipException& fault) {
-        AbortOnArchiveFault(archivePath, "", zip::ZipCauseDescription(fault.m_nCause));
+    } catch (const zip::CZipException& error) {
         reader.CloseArchive(true);
-        return false;
+        return std::string("damaged: ") + zip::ZipCauseDescription(error.m_nCause);
     }
-    return true;
+    return {};
+}
+
+void CInstallEngine::SkipArchive(const std::string& archivePath, const std::string& why) {
+    ReportArchiveProblem("\r\nSkipped " + archivePath + " (" + why +
+                         "); nothing of it was installed.\r\n");
+    if (m_packages.empty()) {
+        // A dropped archive: this line is its account.
+        m_strPathFailure = "the archive was skipped";
+        m_bPathReported = true;
+    } else {
+        m_account.MarkNotInstalled(archivePath, "skipped: " + why);
+    }
 }
 
 void CInstallEngine::ReportArchiveProblem(const std::string& line) {
     ++m_nErrorCount;
+    ++m_summary.m_nErrors;
     Log(line);
-}
-
-void CInstallEngine::AbortOnArchiveFault(const std::string& archivePath, const std::string& entry,
-                                         const std::string& cause) {
-    // Ends the drop as a Cancel would: the archive cannot be trusted.
-    const std::string where = entry.empty() ? archivePath : archivePath + ", entry " + entry;
-    Log("\r\nThe archive is damaged (" + where + ": " + cause +
-        "); nothing of it was installed.\r\nInstallation aborted.\r\n");
-    ShowError("The archive " + archivePath + " is damaged.\nEntry: " + entry + "\nCause: " + cause);
-    m_bAbort = true;
 }
 
 }  // namespace install

@@ -2,6 +2,7 @@
 
 #include "InstallEngine.h"
 #include "InstallPaths.h"
+#include "PackageLayout.h"
 #include "platform/FileSystem.h"
 #include "platform/FolderListing.h"
 
@@ -9,28 +10,48 @@ namespace install {
 
 void CInstallEngine::CopyFilesByExtension(const std::string& source, const std::string& destination,
                                           const std::string& extension) {
-    for (const platform::CFolderEntry& entry : platform::ListFolder(source, "*." + extension)) {
-        CopyFileVerified(entry.m_strPath, JoinPath(destination, entry.m_strName));
+    CopyFiles(ListPackageFolder(source, "*." + extension), destination);
+}
+
+void CInstallEngine::CopyFiles(const std::vector<platform::CFolderEntry>& files,
+                               const std::string& destination) {
+    for (const platform::CFolderEntry& entry : files) {
+        // A folder named like a file type is no file to copy.
+        if (!entry.IsDirectory()) {
+            CopyFileVerified(entry.m_strPath, JoinPath(destination, entry.m_strName));
+        }
     }
 }
 
-void CInstallEngine::CopyFileVerified(const std::string& sourceFile,
+void CInstallEngine::MarkDeclined(const std::vector<platform::CFolderEntry>& files) {
+    for (const platform::CFolderEntry& entry : files) {
+        m_account.MarkNotInstalled(entry.m_strPath, reason::kDeclined);
+    }
+}
+
+bool CInstallEngine::CopyFileVerified(const std::string& sourceFile,
                                       const std::string& destinationFile) {
     // The log names the file actually written, in its existing letter case.
     std::string destination;
-    const platform::ErrorCode error = platform::CopyFile(sourceFile, destinationFile, destination);
+    platform::ErrorCode error = platform::CopyFile(sourceFile, destinationFile, destination);
     if (error == platform::kErrorAccessDenied) {
         if (platform::SetArchiveOnly(destination) != platform::kErrorSuccess) {
             ShowError("Error F1A");
-        } else if (const platform::ErrorCode retry = platform::CopyFile(sourceFile, destination);
-                   retry != platform::kErrorSuccess) {
-            ShowError("Error Code F2\nLast Error: " + std::to_string(retry));
+        } else if (error = platform::CopyFile(sourceFile, destination);
+                   error != platform::kErrorSuccess) {
+            ShowError("Error Code F2\nLast Error: " + std::to_string(error));
         }
     } else if (error != platform::kErrorSuccess) {
         ShowError("Error Code 7\nLast Error: " + std::to_string(error));
     }
+    if (error == platform::kErrorSuccess) {
+        m_account.MarkInstalled(sourceFile);
+    } else {
+        m_account.MarkNotInstalled(sourceFile, reason::kCopyFailed);
+    }
 
     ProbeAndLog(destination, "Error Code 7.1", "Error Code 7.2");
+    return error == platform::kErrorSuccess;
 }
 
 void CInstallEngine::ProbeAndLog(const std::string& destination, const char* openError,

@@ -2,10 +2,31 @@
 
 #include "InstallEngine.h"
 #include "InstallPaths.h"
+#include "PackageLayout.h"
 #include "platform/FileSystem.h"
 #include "platform/FolderListing.h"
+#include "platform/TextCase.h"
 
 namespace install {
+namespace {
+
+constexpr const char* kNoMapsLine = "\r\nNo Map Files Found...\r\n";
+
+// A dropped file that is neither a folder nor an archive.
+bool IsLooseFile(const std::string& path) {
+    return !IsArchivePath(path) && platform::PathKind(path) == 1;
+}
+
+// "gfx, sound": the names of folders, for a log line.
+std::string FolderNames(const std::vector<platform::CFolderEntry>& folders) {
+    std::string names;
+    for (const platform::CFolderEntry& folder : folders) {
+        names += (names.empty() ? "" : ", ") + folder.m_strName;
+    }
+    return names;
+}
+
+}  // namespace
 
 CInstallEngine::CInstallEngine(platform::CMessageBoxHost& messageBoxes, platform::CLogSink& logSink)
     : m_messageBoxes(messageBoxes), m_logSink(logSink), m_strStagingRoot(platform::StagingRoot()) {
@@ -15,48 +36,120 @@ CInstallEngine::CInstallEngine(platform::CMessageBoxHost& messageBoxes, platform
 void CInstallEngine::InstallPaths(const std::vector<std::string>& paths) {
     m_bAbort = false;
     m_bCancelled = false;
+    m_summary = {};
+    m_account.BeginDrop();
     CreatePath(m_strStagingRoot);
+
+    std::vector<std::string> looseFiles;
+    std::vector<bool> loose;
     for (const std::string& path : paths) {
-        if (IsArchivePath(path)) {
-            InstallArchive(path);
-        } else {
-            InstallTree(path);
+        loose.push_back(IsLooseFile(path));
+        if (loose.back()) {
+            looseFiles.push_back(path);
         }
-        if (m_bAbort) {
-            break;
+    }
+    // The plain files of a drop belong together (a map with its wad and text):
+    // they are installed as one package where the first of them was dropped.
+    bool looseInstalled = false;
+    for (std::size_t i = 0; i < paths.size() && !m_bAbort; ++i) {
+        if (!loose[i]) {
+            InstallDroppedPath(paths[i]);
+        } else if (!looseInstalled) {
+            InstallLooseFiles(looseFiles);
+            looseInstalled = true;
         }
     }
     ClearInstallFolders();
     Log("Finished Installing files.\r\n");
     RemoveTree(m_strStagingRoot);
+    m_summary.m_bCancelled = m_bCancelled;
 }
 
-void CInstallEngine::InstallTree(const std::string& folder) {
-    if (!SearchForMaps(folder)) {
-        Log("\r\nNo Map Files Found...\r\nInstalling Weapon and Player Skin files...\r\n");
-        InstallSkinTree(folder);
+void CInstallEngine::InstallDroppedPath(const std::string& path) {
+    BeginPathAccount();
+    switch (platform::PathKind(path)) {
+        case 0:
+            m_strPathFailure = "the path does not exist";
+            break;
+        case 1:
+            InstallArchive(path);
+            break;
+        default:
+            // A folder is a folder, whatever its name says.
+            InstallPackage(platform::ResolvePath(path), "", true);
+            break;
     }
+    EndPathAccount(path);
+}
+
+void CInstallEngine::InstallLooseFiles(const std::vector<std::string>& files) {
+    BeginPathAccount();
+    ++m_nArchiveCounter;
+    const std::string staging =
+        JoinPath(m_strStagingRoot, "Temp" + std::to_string(m_nArchiveCounter));
+    CreatePath(staging);
+    Log("\r\nDropped files: " + std::to_string(files.size()) + ", installed as one package.\r\n");
+    for (const std::string& file : files) {
+        const std::string name(BaseName(file));
+        const std::string gathered = JoinPath(staging, name);
+        if (platform::PathKind(gathered) != 0) {
+            m_account.AddMissing(name, reason::kSameName);
+        } else if (const platform::ErrorCode error = platform::CopyFile(file, gathered);
+                   error != platform::kErrorSuccess) {
+            m_account.AddMissing(name, "could not be read (error " + std::to_string(error) + ")");
+        }
+    }
+    InstallPackage(staging, "", false);
+    RemoveTree(staging);
+    EndPathAccount("the dropped files");
+}
+
+void CInstallEngine::InstallPackage(const std::string& root, const std::string& shownPrefix,
+                                    bool dropped) {
+    m_packages.push_back({root, shownPrefix, dropped});
+    if (!SearchForMaps(root)) {
+        InstallWithoutMaps(root, dropped);
+    }
+    if (!m_bAbort) {
+        m_account.CollectTree(root, shownPrefix);
+    }
+    m_packages.pop_back();
+}
+
+void CInstallEngine::InstallWithoutMaps(const std::string& root, bool dropped) {
+    // A dropped "gfx" or "sound" folder goes where its name says.
+    if (const std::string name(BaseName(root)); dropped && IsContentFolderName(name)) {
+        Log(std::string(kNoMapsLine) + "Installing game folders (" + name + ")...\r\n");
+        CopyContentFolder(root, name);
+        return;
+    }
+    if (const std::string contentRoot = FindContentRoot(root); !contentRoot.empty()) {
+        Log(std::string(kNoMapsLine) + "Installing game folders (" +
+            FolderNames(ListContentFolders(contentRoot)) + ")...\r\n");
+        CopyTree(contentRoot, m_strModDir);
+        return;
+    }
+    Log(std::string(kNoMapsLine) + "Installing Weapon and Player Skin files...\r\n");
+    InstallSkinTree(root);
 }
 
 bool CInstallEngine::SearchForMaps(const std::string& folder) {
     bool found = false;
-    for (const platform::CFolderEntry& entry : platform::ListFolder(folder, "*.*")) {
-        if (IsArchivePath(entry.m_strPath)) {
-            InstallArchive(entry.m_strPath);
-        }
-        if (entry.IsDots()) {
-            continue;
-        }
+    for (const platform::CFolderEntry& entry : ListPackageFolder(folder)) {
         if (entry.IsDirectory()) {
             // Every sub-folder is searched, whatever was found before it.
             const bool foundBelow = SearchForMaps(entry.m_strPath);
             found = found || foundBelow;
+        } else if (IsArchivePath(entry.m_strPath)) {
+            InstallArchive(entry.m_strPath);
         }
         if (m_bAbort) {
             return true;
         }
     }
-    if (!platform::ListFolder(folder, "*.bsp").empty()) {
+    const std::vector<platform::CFolderEntry> maps = ListPackageFolder(folder, "*.bsp");
+    if (std::any_of(maps.begin(), maps.end(),
+                    [](const platform::CFolderEntry& map) { return !map.IsDirectory(); })) {
         ClassifyMapFolder(folder);
         found = true;
     }
@@ -64,21 +157,59 @@ bool CInstallEngine::SearchForMaps(const std::string& folder) {
 }
 
 void CInstallEngine::ClassifyMapFolder(const std::string& folder) {
-    if (EndsWithMapsFolder(folder)) {
-        const std::string root = folder.substr(0, folder.size() - kMapsSuffixLength);
+    if (!EndsWithMapsFolder(folder)) {
+        if (IsNewInstallFolder(folder)) {
+            InstallUnstructuredMap(folder);
+            InstallContentFoldersBeside(folder);
+        }
+        return;
+    }
+    const std::string root = folder.substr(0, folder.size() - kMapsSuffixLength);
+    const SPackage& package = m_packages.back();
+    if (!package.m_bDropped || package.m_strRoot != folder) {
         if (IsNewInstallFolder(root)) {
             InstallStructuredMap(root);
         }
-    } else if (IsNewInstallFolder(folder)) {
-        InstallUnstructuredMap(folder);
+        return;
+    }
+    // The user dropped the maps folder itself: its parent is none of ours to
+    // install, unless it was installed whole already in this drop.
+    const auto& installed = GetInstalledFolders();
+    if (std::find(installed.begin(), installed.end(), root) == installed.end() &&
+        IsNewInstallFolder(folder)) {
+        Log("\r\nMap and supporting files found.\r\nInstalling to cstrike directory...\r\n");
+        CopyContentFolder(folder, "maps");
     }
 }
 
-void CInstallEngine::InstallSkinTree(const std::string& folder) {
-    for (const platform::CFolderEntry& entry : platform::ListFolder(folder, "*.*")) {
-        if (entry.IsDots()) {
-            continue;
+void CInstallEngine::InstallContentFoldersBeside(const std::string& folder) {
+    const std::vector<platform::CFolderEntry> folders = ListContentFolders(folder);
+    if (folders.empty() || m_bAbort) {
+        return;
+    }
+    Log("Installing game folders (" + FolderNames(folders) + ")...\r\n");
+    for (const platform::CFolderEntry& content : folders) {
+        CopyContentFolder(content.m_strPath, content.m_strName);
+        if (m_bAbort) {
+            return;
         }
+    }
+}
+
+void CInstallEngine::CopyContentFolder(const std::string& source, const std::string& name) {
+    // The mod directory's own spelling: the game looks for lower-case folders.
+    const std::string folder = platform::LowerCase(name);
+    if (!ConfirmDirectory(m_strModDir, folder)) {
+        m_account.MarkDeclinedFolder(source);
+        return;
+    }
+    const std::string destination = JoinPath(m_strModDir, folder);
+    CreateConfirmedFolder(destination);
+    CopyTree(source, platform::ResolvePath(destination));
+}
+
+void CInstallEngine::InstallSkinTree(const std::string& folder) {
+    for (const platform::CFolderEntry& entry : ListPackageFolder(folder)) {
         if (entry.IsDirectory()) {
             InstallSkinTree(entry.m_strPath);
         }
@@ -87,6 +218,35 @@ void CInstallEngine::InstallSkinTree(const std::string& folder) {
         }
     }
     InstallSkinFiles(folder);
+}
+
+void CInstallEngine::BeginPathAccount() {
+    m_account.Begin();
+    m_strPathFailure.clear();
+    m_bPathReported = false;
+    m_nNoAnswersAtPathStart = m_nNoAnswers;
+}
+
+void CInstallEngine::EndPathAccount(const std::string& shownPath) {
+    if (m_bAbort) {
+        return;  // the user stopped the drop; a list of what was left would only repeat it
+    }
+    if (const std::string report = m_account.Report(shownPath); !report.empty()) {
+        Log(report);
+    }
+    if (m_account.InstalledCount() > 0 || m_account.InstalledBeforeCount() > 0) {
+        return;  // a path dropped twice installs once
+    }
+    if (m_nNoAnswers > m_nNoAnswersAtPathStart) {
+        ++m_summary.m_nDeclinedPaths;
+        return;
+    }
+    ++m_summary.m_nFailedPaths;
+    if (!m_bPathReported) {
+        Log("Nothing installed from " + shownPath + ": " +
+            (m_strPathFailure.empty() ? "nothing installable was found in it" : m_strPathFailure) +
+            ".\r\n");
+    }
 }
 
 void CInstallEngine::RefreshLog() {
@@ -108,6 +268,7 @@ void CInstallEngine::Log(std::string_view text) {
 
 void CInstallEngine::ShowError(const std::string& text) {
     ++m_nErrorCount;
+    ++m_summary.m_nErrors;
     m_messageBoxes.MessageBox(text, "", platform::kMbOk);
 }
 

@@ -6,6 +6,8 @@
 #include <vector>
 
 #include "ArchiveIdentity.h"
+#include "InstallAccount.h"
+#include "platform/FolderListing.h"
 #include "platform/LogSink.h"
 #include "platform/MessageBoxHost.h"
 
@@ -40,8 +42,16 @@ class CInstallEngine {
     // Aborted by the user's Cancel, not by a damaged archive.
     bool IsCancelled() const { return m_bCancelled; }
     int GetArchiveCounter() const { return m_nArchiveCounter; }
-    // Error boxes shown since the engine was made (for the command line's exit status).
+    // Error boxes shown since the engine was made.
     int GetErrorCount() const { return m_nErrorCount; }
+    // What the last drop came to, for the command line's exit status.
+    struct SDropSummary {
+        int m_nErrors = 0;         // error boxes, and archives or entries refused
+        int m_nFailedPaths = 0;    // dropped paths that installed nothing, not by an answer
+        int m_nDeclinedPaths = 0;  // dropped paths whose every file the answers declined
+        bool m_bCancelled = false;
+    };
+    const SDropSummary& GetDropSummary() const { return m_summary; }
     const std::string& GetStagingRoot() const { return m_strStagingRoot; }
     void SetStagingRoot(const std::string& stagingRoot) { m_strStagingRoot = stagingRoot; }
 
@@ -66,7 +76,8 @@ class CInstallEngine {
     // --- file operations ---
     void CopyFilesByExtension(const std::string& source, const std::string& destination,
                               const std::string& extension);
-    void CopyFileVerified(const std::string& sourceFile, const std::string& destinationFile);
+    // True when the copy was written (the log line only says the file is there).
+    bool CopyFileVerified(const std::string& sourceFile, const std::string& destinationFile);
     void CreatePath(const std::string& path);
     void RemoveTree(const std::string& folder);
 
@@ -79,16 +90,47 @@ class CInstallEngine {
     void InstallSkinFiles(const std::string& folder);
 
   private:
-    // Searches a tree for maps and falls back to the skin install without any.
-    void InstallTree(const std::string& folder);
-    // Extracts every entry into the staging folder; false after a fault, which
-    // has ended the drop.
-    bool ExtractArchive(zip::CZipReader& reader, const std::string& archivePath,
-                        const std::string& staging);
+    // A package being installed: a dropped folder, or the staging folder of an
+    // archive or of loose files. Files not installed are shown relative to it.
+    struct SPackage {
+        std::string m_strRoot;
+        std::string m_strShownPrefix;
+        bool m_bDropped;  // the user's own folder: nothing above it is touched
+    };
+
+    // One dropped folder or archive, with the account of what it installed.
+    void InstallDroppedPath(const std::string& path);
+    // The plain files of a drop, gathered into one staging folder.
+    void InstallLooseFiles(const std::vector<std::string>& files);
+    // Searches a package for maps, falls back to the installs without maps, and
+    // accounts for every file that was not installed.
+    void InstallPackage(const std::string& root, const std::string& shownPrefix, bool dropped);
+    // A package without maps: a copy of the game folders it mirrors, else the
+    // weapon and player-skin install.
+    void InstallWithoutMaps(const std::string& root, bool dropped);
+    // The content folders beside a map's loose files, each copied tree for tree.
+    void InstallContentFoldersBeside(const std::string& folder);
+    // Copies a folder into the mod directory's folder of that name.
+    void CopyContentFolder(const std::string& source, const std::string& name);
+    void BeginPathAccount();
+    void EndPathAccount(const std::string& shownPath);
+    // Extracts every entry into the staging folder; the reason when the archive
+    // cannot be installed, else empty. Entries left out are shown behind the prefix.
+    std::string ExtractArchive(zip::CZipReader& reader, const std::string& staging,
+                               const std::string& shownPrefix);
+    // Why an opened archive cannot be installed at all, or empty.
+    std::string FindUnreadableEntry(const zip::CZipReader& reader) const;
+    // An archive left out whole: a log line, and the drop goes on.
+    void SkipArchive(const std::string& archivePath, const std::string& why);
     // A line for an archive problem, counted as an error.
     void ReportArchiveProblem(const std::string& line);
-    void AbortOnArchiveFault(const std::string& archivePath, const std::string& entry,
-                             const std::string& cause);
+    // Copies each file into a folder, as the copy passes do.
+    void CopyFiles(const std::vector<platform::CFolderEntry>& files,
+                   const std::string& destination);
+    // Files whose destination folder the user declined.
+    void MarkDeclined(const std::vector<platform::CFolderEntry>& files);
+    // One player-model file, with its own error boxes and no retry.
+    void CopyPlayerModelFile(const std::string& source, const std::string& destinationFile);
     // The presence probe after a copy: logs the destination when it can be
     // opened, else shows openError; closeError when it cannot be closed.
     void ProbeAndLog(const std::string& destination, const char* openError, const char* closeError);
@@ -104,6 +146,15 @@ class CInstallEngine {
         const char* m_szName;
         int m_nParentQuestion;  // the row whose folder holds this one, or -1
     };
+    // A copy pass: every file of one type in a folder into one place.
+    struct SCopyPass {
+        const char* m_szExtension;
+        const char* m_szDestination;  // below the mod directory
+        int m_nQuestion;              // the folder question settling the destination, or -1
+    };
+    // Runs the passes whose folders were accepted; the files of the others were declined.
+    void RunCopyPasses(const std::string& folder, const std::vector<SCopyPass>& passes,
+                       const std::vector<bool>& accepted);
     // Asks the questions in order, creating each folder answered with Yes. A
     // folder whose parent was declined is declined without a question. Returns
     // false when the user cancelled.
@@ -125,6 +176,16 @@ class CInstallEngine {
     bool m_bCancelled = false;
     // The archives being unpacked, outermost first.
     std::vector<SArchiveIdentity> m_archiveStack;
+    // The packages being installed, outermost first.
+    std::vector<SPackage> m_packages;
+
+    // The dropped path being handled: what it installed and what not.
+    CInstallAccount m_account;
+    std::string m_strPathFailure;  // why nothing of it could be installed
+    bool m_bPathReported = false;  // that reason is in the log already
+    int m_nNoAnswersAtPathStart = 0;
+    int m_nNoAnswers = 0;
+    SDropSummary m_summary;
 
     int m_nArchiveCounter = 0;
     int m_nErrorCount = 0;

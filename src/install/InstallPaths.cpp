@@ -2,26 +2,21 @@
 
 #include <cctype>
 
+#include "platform/TextCase.h"
+
 namespace install {
 
 bool IsArchivePath(std::string_view path) {
     constexpr std::string_view kExtension = ".zip";
-    const std::string_view tail = path.size() < 4 ? path : path.substr(path.size() - 4);
-    if (tail.size() != kExtension.size()) {
-        return false;
-    }
-    for (std::size_t i = 0; i < tail.size(); ++i) {
-        if (std::tolower(static_cast<unsigned char>(tail[i])) != kExtension[i]) {
-            return false;
-        }
-    }
-    return true;
+    return path.size() >= kExtension.size() &&
+           platform::EqualsNoCase(path.substr(path.size() - kExtension.size()), kExtension);
 }
 
 bool EndsWithMapsFolder(std::string_view folder) {
-    std::string suffix(kMapsSuffix);
-    suffix[0] = platform::kPathSeparator;
-    return folder.ends_with(suffix);
+    return folder.size() >= kMapsSuffixLength &&
+           folder[folder.size() - kMapsSuffixLength] == platform::kPathSeparator &&
+           platform::EqualsNoCase(folder.substr(folder.size() - kMapsSuffixLength + 1),
+                                  kMapsSuffix.substr(1));
 }
 
 std::string JoinPath(std::string_view parent, std::string_view name) {

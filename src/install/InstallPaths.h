@@ -7,8 +7,8 @@
 
 namespace install {
 
-// "/maps": the ending that marks a structured package's map folder. Compared
-// with letter case, so a folder named "Maps" is an unstructured package.
+// "/maps": the ending that marks a structured package's map folder, in any
+// letter case (old DOS and Windows tools wrote "MAPS").
 constexpr std::string_view kMapsSuffix = "/maps";
 constexpr std::size_t kMapsSuffixLength = kMapsSuffix.size();
 

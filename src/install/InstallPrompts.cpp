@@ -45,6 +45,7 @@ bool CInstallEngine::ConfirmDirectory(const std::string& parent, std::string nam
             Log("Directory \"" + folder + "\" created.\r\n");
             return true;
         case platform::kIdNo:
+            ++m_nNoAnswers;
             Log("Directory \"" + folder + "\" not created.\r\n");
             return false;
         case platform::kIdCancel:
@@ -81,6 +82,7 @@ bool CInstallEngine::ConfirmFileType(const std::string& fileName) {
             return true;
         }
         case platform::kIdNo:
+            ++m_nNoAnswers;
             Log("File " + name + " not installed.\r\n");
             return false;
         case platform::kIdCancel:

@@ -1,7 +1,11 @@
+#include <algorithm>
+
 #include "InstallEngine.h"
 #include "InstallPaths.h"
+#include "PackageLayout.h"
 #include "platform/FileSystem.h"
 #include "platform/FolderListing.h"
+#include "platform/TextCase.h"
 
 namespace install {
 namespace {
@@ -10,6 +14,15 @@ struct SPlayerModel {
     const char* m_szFileName;
     const char* m_szModelFolder;  // below models/player; null: the mod directory itself
 };
+
+constexpr const char* kPlayerDecal = "pldecal.wad";
+
+bool Contains(const std::vector<platform::CFolderEntry>& files,
+              const platform::CFolderEntry& file) {
+    return std::any_of(files.begin(), files.end(), [&](const platform::CFolderEntry& other) {
+        return other.m_strPath == file.m_strPath;
+    });
+}
 
 }  // namespace
 
@@ -20,36 +33,61 @@ void CInstallEngine::InstallSkinFiles(const std::string& folder) {
         {"", "sound", -1},  {"/sound", "weapons", kSound},
         {"", "gfx", -1},    {"/gfx", "vgui", kGfx},
     };
-    static const struct {
-        const char* m_szExtension;
-        const char* m_szDestination;
-        int m_nQuestion;
-    } kPasses[] = {
+    static const std::vector<SCopyPass> kPassesBeforeImages = {
         {"mdl", "/models", kModels},
         {"spr", "/sprites", kSprites},
         {"wav", "/sound/weapons", kSoundWeapons},
-        {"tga", "/gfx/vgui", kGfxVgui},
-        {"txt", "/sprites", kSprites},
     };
+    static const std::vector<SCopyPass> kPassesAfterImages = {{"txt", "/sprites", kSprites}};
     static const SPlayerModel kPlayerModels[] = {
         {"arctic.mdl", "arctic"},     {"gign.mdl", "gign"},   {"gsg9.mdl", "gsg9"},
         {"guerilla.mdl", "guerilla"}, {"leet.mdl", "leet"},   {"sas.mdl", "sas"},
         {"terror.mdl", "terror"},     {"urban.mdl", "urban"}, {"vip.mdl", "vip"},
-        {"pldecal.wad", nullptr},
+        {kPlayerDecal, nullptr},
     };
 
     std::vector<bool> accepted;
     if (!AskDirectories(kQuestions, accepted)) {
         return;
     }
-    for (const auto& pass : kPasses) {
-        if (accepted[static_cast<std::size_t>(pass.m_nQuestion)]) {
-            CopyFilesByExtension(folder, ModPath(pass.m_szDestination), pass.m_szExtension);
+    RunCopyPasses(folder, kPassesBeforeImages, accepted);
+    // Interface images go to gfx/vgui; the six faces of a sky belong in gfx/env.
+    const std::vector<platform::CFolderEntry> images = ListPackageFolder(folder, "*.tga");
+    const std::vector<platform::CFolderEntry> sky = SkyFaces(images);
+    std::vector<platform::CFolderEntry> interface;
+    std::copy_if(images.begin(), images.end(), std::back_inserter(interface),
+                 [&](const platform::CFolderEntry& image) { return !Contains(sky, image); });
+    if (accepted[kGfxVgui]) {
+        CopyFiles(interface, ModPath("/gfx/vgui"));
+    } else {
+        MarkDeclined(interface);
+    }
+    RunCopyPasses(folder, kPassesAfterImages, accepted);
+
+    // Texture wads are loaded from the mod directory itself; the player decal
+    // has its own row below.
+    std::vector<platform::CFolderEntry> wads = ListPackageFolder(folder, "*.wad");
+    std::erase_if(wads, [](const platform::CFolderEntry& wad) {
+        return platform::EqualsNoCase(wad.m_strName, kPlayerDecal);
+    });
+    CopyFiles(wads, m_strModDir);
+
+    if (!sky.empty()) {
+        const std::string gfx = platform::ResolvePath(ModPath("/gfx"));
+        if (accepted[kGfx] && ConfirmDirectory(gfx, "env")) {
+            CreateConfirmedFolder(JoinPath(gfx, "env"));
+            CopyFiles(sky, ModPath("/gfx/env"));
+        } else if (m_bAbort) {
+            return;
+        } else {
+            MarkDeclined(sky);
         }
     }
 
     for (const SPlayerModel& model : kPlayerModels) {
-        if (platform::ListFolder(folder, model.m_szFileName).empty()) {
+        const std::vector<platform::CFolderEntry> found =
+            ListPackageFolder(folder, model.m_szFileName);
+        if (found.empty() || found.front().IsDirectory()) {
             continue;
         }
         std::string destinationFolder = m_strModDir;
@@ -75,15 +113,31 @@ void CInstallEngine::InstallSkinFiles(const std::string& folder) {
             CreateConfirmedFolder(JoinPath(player, model.m_szModelFolder));
             destinationFolder = JoinPath(player, model.m_szModelFolder);
         }
-        const std::string destination =
-            platform::ResolvePath(JoinPath(destinationFolder, model.m_szFileName));
-        // No retry after clearing a read-only destination here, unlike other copies.
-        if (platform::CopyFile(JoinPath(folder, model.m_szFileName), destination) !=
-            platform::kErrorSuccess) {
-            ShowError("Error Code 100");
+        CopyPlayerModelFile(found.front().m_strPath,
+                            JoinPath(destinationFolder, model.m_szFileName));
+        if (!model.m_szModelFolder) {
+            continue;
         }
-        ProbeAndLog(destination, "Error Code 101", "Error Code 102");
+        // The game loads a model's textures from <model>T.mdl beside it.
+        const std::string textures = std::string(model.m_szModelFolder) + "T.mdl";
+        const std::vector<platform::CFolderEntry> texture = ListPackageFolder(folder, textures);
+        if (!texture.empty() && !texture.front().IsDirectory()) {
+            CopyPlayerModelFile(texture.front().m_strPath, JoinPath(destinationFolder, textures));
+        }
     }
+}
+
+void CInstallEngine::CopyPlayerModelFile(const std::string& source,
+                                         const std::string& destinationFile) {
+    const std::string destination = platform::ResolvePath(destinationFile);
+    // No retry after clearing a read-only destination here, unlike other copies.
+    if (platform::CopyFile(source, destination) != platform::kErrorSuccess) {
+        m_account.MarkNotInstalled(source, reason::kCopyFailed);
+        ShowError("Error Code 100");
+    } else {
+        m_account.MarkInstalled(source);
+    }
+    ProbeAndLog(destination, "Error Code 101", "Error Code 102");
 }
 
 }  // namespace install

@@ -1,5 +1,6 @@
 #include "InstallEngine.h"
 #include "InstallPaths.h"
+#include "PackageLayout.h"
 #include "platform/FileSystem.h"
 #include "platform/FolderListing.h"
 
@@ -11,23 +12,28 @@ void CInstallEngine::InstallStructuredMap(const std::string& packageRoot) {
 }
 
 void CInstallEngine::CopyTree(const std::string& source, const std::string& destination) {
-    for (const platform::CFolderEntry& entry : platform::ListFolder(source, "*.*")) {
-        if (entry.IsDots()) {
-            continue;
-        }
+    for (const platform::CFolderEntry& entry : ListPackageFolder(source)) {
         if (entry.IsDirectory()) {
             // A package that holds the mod directory itself would otherwise copy it
             // into itself without end.
             if (platform::IsSameFile(entry.m_strPath, m_strModDir)) {
+                m_account.MarkPassedOver(entry.m_strPath);
                 continue;
             }
             if (ConfirmDirectory(destination, entry.m_strName)) {
                 const std::string folder = JoinPath(destination, entry.m_strName);
                 CreateConfirmedFolder(folder);
                 CopyTree(entry.m_strPath, platform::ResolvePath(folder));
+            } else {
+                m_account.MarkDeclinedFolder(entry.m_strPath);
             }
+        } else if (IsArchivePath(entry.m_strName)) {
+            // Unpacked and installed on its own by the search; the archive file
+            // itself has no place in the game.
         } else if (ConfirmFileType(entry.m_strName)) {
             CopyFileVerified(entry.m_strPath, JoinPath(destination, entry.m_strName));
+        } else {
+            m_account.MarkNotInstalled(entry.m_strPath, reason::kDeclined);
         }
         if (m_bAbort) {
             return;

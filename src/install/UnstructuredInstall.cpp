@@ -1,19 +1,10 @@
 #include "InstallEngine.h"
 #include "InstallPaths.h"
+#include "PackageLayout.h"
 #include "platform/FileSystem.h"
 #include "platform/FolderListing.h"
 
 namespace install {
-namespace {
-
-struct SCopyPass {
-    const char* m_szExtension;
-    const char* m_szDestination;  // below the mod directory
-    int m_nQuestion;              // the folder question settling the destination, or -1
-};
-
-}  // namespace
-
 bool CInstallEngine::IsNewInstallFolder(const std::string& folder) {
     for (const std::string& installed : m_installedFolders) {
         if (installed == folder) {
@@ -35,6 +26,17 @@ std::string CInstallEngine::ModPath(std::string_view suffix) const {
         path += c == '/' ? platform::kPathSeparator : c;
     }
     return path;
+}
+
+void CInstallEngine::RunCopyPasses(const std::string& folder, const std::vector<SCopyPass>& passes,
+                                   const std::vector<bool>& accepted) {
+    for (const SCopyPass& pass : passes) {
+        if (pass.m_nQuestion < 0 || accepted[static_cast<std::size_t>(pass.m_nQuestion)]) {
+            CopyFilesByExtension(folder, ModPath(pass.m_szDestination), pass.m_szExtension);
+        } else {
+            MarkDeclined(ListPackageFolder(folder, std::string("*.") + pass.m_szExtension));
+        }
+    }
 }
 
 bool CInstallEngine::AskDirectories(const std::vector<SDirectoryQuestion>& questions,
@@ -71,24 +73,26 @@ void CInstallEngine::InstallUnstructuredMap(const std::string& folder) {
         {"/sound", "ambience", kSound},
         {"", "sprites", -1},
     };
-    static const SCopyPass kPasses[] = {
-        {"bsp", "/maps", kMaps},           {"txt", "/maps", kMaps},
-        {"txt", "/overviews", kOverviews}, {"res", "/maps", kMaps},
-        {"tga", "/gfx/env", kGfxEnv},      {"wad", "", -1},
-        {"mdl", "/models", kModels},       {"wav", "/sound/ambience", kSoundAmbience},
-        {"spr", "/sprites", kSprites},     {"bmp", "/overviews", kOverviews},
+    static const std::vector<SCopyPass> kPasses = {
+        {"bsp", "/maps", kMaps},
+        {"txt", "/maps", kMaps},
+        {"txt", "/overviews", kOverviews},
+        {"res", "/maps", kMaps},
+        {"nav", "/maps", kMaps},
+        {"tga", "/gfx/env", kGfxEnv},
+        {"wad", "", -1},
+        {"mdl", "/models", kModels},
+        {"wav", "/sound/ambience", kSoundAmbience},
+        {"spr", "/sprites", kSprites},
+        {"bmp", "/overviews", kOverviews},
     };
 
     std::vector<bool> accepted;
     if (!AskDirectories(kQuestions, accepted)) {
         return;
     }
-    for (const SCopyPass& pass : kPasses) {
-        if (pass.m_nQuestion < 0 || accepted[static_cast<std::size_t>(pass.m_nQuestion)]) {
-            CopyFilesByExtension(folder, ModPath(pass.m_szDestination), pass.m_szExtension);
-        }
-    }
-    if (!platform::ListFolder(folder, "*.wav").empty()) {
+    RunCopyPasses(folder, kPasses, accepted);
+    if (!ListPackageFolder(folder, "*.wav").empty()) {
         // Advice, not an error: the game fetches sounds from the server itself.
         m_messageBoxes.MessageBox(
             "Sound files are included with this map which may not be installed,\n"

@@ -3,18 +3,16 @@
 #include <string>
 #include <vector>
 
-namespace quarvel::test {
+#include "Process.h"
 
-struct SProcessResult {
-    int m_nExitStatus = -1;
-    std::string m_strOut;
-    std::string m_strErr;
-};
+namespace quarvel::test {
 
 // Runs quarvel-cli as a real process in a folder, with the given standard input
 // and extra environment ("NAME=value"), and collects what it wrote.
-SProcessResult RunCliProcess(const std::vector<std::string>& arguments,
-                             const std::string& workingFolder, const std::string& input,
-                             const std::vector<std::string>& environment);
+inline SProcessResult RunCliProcess(const std::vector<std::string>& arguments,
+                                    const std::string& workingFolder, const std::string& input,
+                                    const std::vector<std::string>& environment) {
+    return RunProcess(QUARVEL_CLI_PATH, arguments, workingFolder, input, environment);
+}
 
 }  // namespace quarvel::test

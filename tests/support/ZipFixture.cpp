@@ -1,9 +1,8 @@
 #include "ZipFixture.h"
 
 #include <gtest/gtest.h>
-#include <sys/wait.h>
-#include <unistd.h>
 
+#include "Process.h"
 #include "TempFolder.h"
 
 namespace quarvel::test {
@@ -21,20 +20,7 @@ void MakeZip(const std::string& path,
         arguments.push_back(name);
         arguments.push_back(content);
     }
-    std::vector<char*> argv;
-    for (std::string& argument : arguments) {
-        argv.push_back(argument.data());
-    }
-    argv.push_back(nullptr);
-    const pid_t child = ::fork();
-    if (child == 0) {
-        ::execvp("python3", argv.data());
-        ::_exit(127);
-    }
-    int status = 0;
-    ::waitpid(child, &status, 0);
-    ASSERT_TRUE(WIFEXITED(status) && WEXITSTATUS(status) == 0)
-        << "python3 could not write " << path;
+    RunTool(".", arguments);
 }
 
 void DamageFirst(const std::string& path, const std::string& text) {

@@ -1,4 +1,5 @@
 #include "EngineTest.h"
+#include "Process.h"
 #include "ZipFixture.h"
 #include "install/ArchiveIdentity.h"
 
@@ -8,11 +9,7 @@ using namespace quarvel::test;
 // back to it ask nothing.
 class ArchiveInstall : public CEngineTest {
   protected:
-    ArchiveInstall() {
-        for (const char* folder : {"models", "sprites", "sound/weapons", "gfx/vgui"}) {
-            MakeFolder(Mod(folder));
-        }
-    }
+    ArchiveInstall() { MakeModFolders({"models", "sprites", "sound/weapons", "gfx/vgui"}); }
 };
 
 namespace {
@@ -44,43 +41,55 @@ TEST_F(ArchiveInstall, ArchivesAreStagedInstalledAndRemovedWithTheirNestedOnes) 
     EXPECT_EQ(m_engine.GetArchiveCounter(), 4);
 }
 
-TEST_F(ArchiveInstall, UnreadableArchivesSayWhyAndFallBackAsBefore) {
+TEST_F(ArchiveInstall, ArchivesThatCannotBeInstalledAreSkippedWholeAndTheDropGoesOn) {
     WriteFile(m_temp / "garbage.zip", "not an archive at all");
-    MakeFolder(m_temp / "pkg/folder.zip");  // only the name makes an archive
+    MakeFolder(m_temp / "pkg/folder.zip");  // a folder, whatever its name says
     WriteFile(m_temp / "pkg/maps/de_x.bsp", "x");
-    m_boxes.Answer(platform::kIdNo);  // the empty folder.zip, copied as a folder too
+    MakeZip(m_temp / "bad.zip", {{"maps/de_y.bsp", "y"}, {"maps/de_y.txt", "precious text"}});
+    DamageFirst(m_temp / "bad.zip", "precious text");
+    MakeZip(m_temp / "good.zip", {{"maps/de_z.bsp", "z"}});
+    m_boxes.Answer(platform::kIdNo);  // the empty folder.zip
 
-    Drop({"garbage.zip", "pkg"});
+    Drop({"garbage.zip", "pkg", "bad.zip", "good.zip"});
 
-    EXPECT_EQ(Log(), ZipFound(m_temp / "garbage.zip") +
-                         "\r\nThe archive could not be read: not a zip archive." + kNoMapsHeader +
-                         ZipFound(m_temp / "pkg/folder.zip") +
-                         "\r\nThe archive could not be read: the file could not be opened "
-                         "(error 5)." +
-                         kNoMapsHeader + kStructuredHeader + NotCreated("folder.zip") +
-                         Copied("maps/de_x.bsp") + kFinished);
-    EXPECT_EQ(m_engine.GetErrorCount(), 2);
+    const auto skipped = [&](const std::string& name, const std::string& why) {
+        return ZipFound(m_temp / name) + "\r\nSkipped " + (m_temp / name) + " (" + why +
+               "); nothing of it was installed.\r\n";
+    };
+    EXPECT_EQ(Log(), skipped("garbage.zip", "not a zip archive") + kStructuredHeader +
+                         NotCreated("folder.zip") + Copied("maps/de_x.bsp") +
+                         skipped("bad.zip", "damaged: entry maps/de_y.txt fails: CRC error") +
+                         ZipFound(m_temp / "good.zip") + kStructuredHeader +
+                         Copied("maps/de_z.bsp") + kFinished);
+    EXPECT_TRUE(m_boxes.Texts().size() == 1) << "only the folder question";
+    EXPECT_FALSE(Exists(Mod("maps/de_y.bsp")));
+    EXPECT_FALSE(m_engine.IsAborted());
+    EXPECT_EQ(m_engine.GetDropSummary().m_nErrors, 2);
+    EXPECT_EQ(m_engine.GetDropSummary().m_nFailedPaths, 2);
+    EXPECT_FALSE(Exists(m_engine.GetStagingRoot()));
 }
 
-TEST_F(ArchiveInstall, ADamagedEntryEndsTheDropAndNothingOfThatArchiveIsInstalled) {
-    MakeZip(m_temp / "bad.zip", {{"maps/de_x.bsp", "x"}, {"maps/de_x.txt", "precious text"}});
-    DamageFirst(m_temp / "bad.zip", "precious text");
-    WriteFile(m_temp / "later/maps/de_y.bsp", "y");
+TEST_F(ArchiveInstall, EncryptedAndUnsupportedArchivesSayWhyInPlainWords) {
+    WriteFile(m_temp / "src/maps/de_x.bsp", "map bytes map bytes map bytes");
+    RunTool(m_temp / "src", {"zip", "-q", "-r", "-P", "secret", "../locked.zip", "maps"});
+    RunTool(m_temp / "src",
+            {"7z", "a", "-bd", "-bso0", "-tzip", "-mm=Deflate64", "../d64.zip", "maps"});
+    // An encrypted archive inside a package is listed in that package's account.
+    WriteFile(m_temp / "pkg/maps/de_w.bsp", "w");
+    RunTool(m_temp.Path(), {"cp", "locked.zip", "pkg/extra.zip"});
 
-    Drop({"bad.zip", "later"});
+    Drop({"locked.zip", "d64.zip", "pkg"});
 
-    const std::string where = m_temp / "bad.zip";
-    EXPECT_EQ(Log(), ZipFound(where) + "\r\nThe archive is damaged (" + where +
-                         ", entry maps/de_x.txt: CRC error); nothing of it was installed.\r\n" +
-                         kAborted + kFinished);
-    EXPECT_EQ(m_boxes.Texts(), std::vector<std::string>{"The archive " + where +
-                                                        " is damaged.\nEntry: maps/de_x.txt\n"
-                                                        "Cause: CRC error"});
-    EXPECT_TRUE(m_engine.IsAborted());
-    EXPECT_FALSE(m_engine.IsCancelled());
-    EXPECT_FALSE(Exists(Mod("maps/de_x.bsp")));
-    EXPECT_FALSE(Exists(Mod("maps/de_y.bsp")));
-    EXPECT_FALSE(Exists(m_engine.GetStagingRoot()));
+    EXPECT_NE(Log().find("Skipped " + (m_temp / "locked.zip") +
+                         " (password-protected); nothing of it was installed."),
+              std::string::npos);
+    EXPECT_NE(Log().find("Skipped " + (m_temp / "d64.zip") +
+                         " (compression method 9 (Deflate64) is not supported)"),
+              std::string::npos);
+    EXPECT_NE(
+        Log().find(NotInstalled(m_temp / "pkg", {{"extra.zip", "skipped: password-protected"}})),
+        std::string::npos);
+    EXPECT_EQ(ReadTree(Mod("maps")), (std::map<std::string, std::string>{{"de_w.bsp", "w"}}));
 }
 
 TEST_F(ArchiveInstall, HostileNamesAreRefusedAndDeepNestingStops) {
@@ -93,7 +102,11 @@ TEST_F(ArchiveInstall, HostileNamesAreRefusedAndDeepNestingStops) {
               ZipFound(m_temp / "in/hostile.zip") +
                   "\r\nNot extracted, its name leads out of the archive: ../../escaped.txt"
                   "\r\nNot extracted, its name leads out of the archive: /maps/../../up.txt" +
-                  kStructuredHeader + Copied("maps/ok.bsp") + kFinished);
+                  kStructuredHeader + Copied("maps/ok.bsp") +
+                  NotInstalled(m_temp / "in/hostile.zip",
+                               {{"../../escaped.txt", "its name leads out of the archive"},
+                                {"/maps/../../up.txt", "its name leads out of the archive"}}) +
+                  kFinished);
     EXPECT_FALSE(Exists(m_temp / "escaped.txt"));
     EXPECT_FALSE(Exists(m_temp / "cache/escaped.txt"));
     EXPECT_FALSE(Exists(m_temp / "cache/quarvel/escaped.txt"));
@@ -106,7 +119,11 @@ TEST_F(ArchiveInstall, HostileNamesAreRefusedAndDeepNestingStops) {
                 {{inner, "@" + (m_temp / inner)}});
     }
     Drop({"level1.zip"});
-    EXPECT_NE(Log().find("\r\nNot unpacked: archives are nested more than 8 levels deep."),
+    EXPECT_NE(Log().find("(archives are nested more than 8 levels deep); nothing of it was "
+                         "installed.\r\n"),
+              std::string::npos);
+    EXPECT_NE(Log().find("  level2.zip/level3.zip/level4.zip/level5.zip/level6.zip/level7.zip/"
+                         "level8.zip/level9.zip (skipped: archives are nested"),
               std::string::npos);
     EXPECT_FALSE(Exists(Mod("maps/deep.bsp")));
     EXPECT_EQ(m_engine.GetErrorCount(), 3);

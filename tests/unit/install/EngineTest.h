@@ -2,6 +2,7 @@
 
 #include <gtest/gtest.h>
 
+#include <initializer_list>
 #include <string>
 #include <vector>
 
@@ -38,6 +39,17 @@ class CEngineTest : public ::testing::Test {
         m_engine.InstallPaths(paths);
     }
 
+    void MakeModFolders(std::initializer_list<const char*> folders) {
+        for (const char* folder : folders) {
+            MakeFolder(Mod(folder));
+        }
+    }
+    // Every folder the installs write into, so that none of them asks.
+    void MakeEveryInstallFolder() {
+        MakeModFolders({"overviews", "gfx/env", "models", "sound/ambience", "sprites",
+                        "sound/weapons", "gfx/vgui"});
+    }
+
     const std::string& Log() const { return m_engine.GetInstallLog(); }
     // A path below the mod directory, as the log shows it.
     std::string Mod(const std::string& relative) const { return m_strMod + "/" + relative; }
@@ -49,6 +61,18 @@ class CEngineTest : public ::testing::Test {
         return "Directory \"" + Mod(relative) + "\" not created.\r\n";
     }
     std::string Copied(const std::string& relative) const { return Mod(relative) + "\r\n"; }
+    // The account of a dropped path: each file not installed, with its reason.
+    std::string NotInstalled(const std::string& dropped,
+                             const std::vector<std::pair<std::string, std::string>>& files) const {
+        std::string lines = "Not installed from " + dropped + ":\r\n";
+        for (const auto& [file, why] : files) {
+            lines += "  " + file + " (" + why + ")\r\n";
+        }
+        return lines;
+    }
+    std::string NothingFrom(const std::string& dropped, const std::string& why) const {
+        return "Nothing installed from " + dropped + ": " + why + ".\r\n";
+    }
 
     static constexpr const char* kStructuredHeader =
         "\r\nMap and supporting files found.\r\nInstalling to cstrike directory...\r\n";
@@ -57,6 +81,9 @@ class CEngineTest : public ::testing::Test {
     static constexpr const char* kNoMapsHeader =
         "\r\nNo Map Files Found...\r\nInstalling Weapon and Player Skin files...\r\n";
     static constexpr const char* kFinished = "Finished Installing files.\r\n";
+    static constexpr const char* kDeclined = "declined by an answer";
+    static constexpr const char* kNoPlace = "no place for its type";
+    static constexpr const char* kSystem = "a system file";
     static constexpr const char* kAborted = "Installation aborted.\r\n";
 
     CTempFolder m_temp;

@@ -10,9 +10,7 @@ using platform::kIdYes;
 using InstallDriver = CEngineTest;
 
 TEST_F(InstallDriver, MapFoldersBelowAFolderAreInstalledBeforeIt) {
-    for (const char* folder : {"overviews", "gfx/env", "models", "sound/ambience", "sprites"}) {
-        MakeFolder(Mod(folder));
-    }
+    MakeModFolders({"overviews", "gfx/env", "models", "sound/ambience", "sprites"});
     m_boxes.Answer(kIdYes);  // maps/old
     WriteFile(m_temp / "pkg/maps/a.bsp", "a");
     WriteFile(m_temp / "pkg/maps/old/b.bsp", "b");
@@ -26,10 +24,7 @@ TEST_F(InstallDriver, MapFoldersBelowAFolderAreInstalledBeforeIt) {
 }
 
 TEST_F(InstallDriver, MapPackagesInstallOncePerDropSkinPacksEveryTime) {
-    for (const char* folder : {"overviews", "gfx/env", "models", "sound/ambience", "sprites",
-                               "sound/weapons", "gfx/vgui"}) {
-        MakeFolder(Mod(folder));
-    }
+    MakeEveryInstallFolder();
     WriteFile(m_temp / "loose/m.bsp", "m");
     WriteFile(m_temp / "pkg/maps/de_x.bsp", "x");
     WriteFile(m_temp / "pack/knife.mdl", "k");
@@ -45,29 +40,77 @@ TEST_F(InstallDriver, MapPackagesInstallOncePerDropSkinPacksEveryTime) {
     EXPECT_EQ(Log(), once + kStructuredHeader + Copied("maps/de_x.bsp") + kFinished);
 }
 
-TEST_F(InstallDriver, OnlyALowerCaseMapsFolderMakesAStructuredPackage) {
-    for (const char* folder : {"overviews", "gfx/env", "models", "sound/ambience", "sprites"}) {
-        MakeFolder(Mod(folder));
-    }
+TEST_F(InstallDriver, AMapsFolderInAnyLetterCaseMakesAStructuredPackage) {
     WriteFile(m_temp / "pkg/Maps/de_x.bsp", "x");
+    WriteFile(m_temp / "pkg/de_x.wad", "w");
 
     Drop({"pkg"});
 
-    EXPECT_EQ(Log(), std::string(kUnstructuredHeader) + Copied("maps/de_x.bsp") + kFinished);
-    EXPECT_EQ(m_engine.GetInstallLog().find("Map and supporting"), std::string::npos);
+    // "Maps" sorts before "de_x.wad": upper case comes first in byte order.
+    EXPECT_EQ(Log(), std::string(kStructuredHeader) + Copied("maps/de_x.bsp") + Copied("de_x.wad") +
+                         kFinished);
 }
 
-TEST_F(InstallDriver, ADroppedLooseFileFallsBackToTheSkinInstallOfThatPath) {
-    for (const char* folder : {"models", "sprites", "sound/weapons", "gfx/vgui"}) {
-        MakeFolder(Mod(folder));
-    }
-    WriteFile(m_temp / "de_x.bsp", "x");
+TEST_F(InstallDriver, ADroppedMapsFolderInstallsItselfNeverItsParent) {
+    WriteFile(m_temp / "Downloads/de_x/maps/de_x.bsp", "x");
+    WriteFile(m_temp / "Downloads/de_x/maps/de_x.txt", "t");
+    WriteFile(m_temp / "Downloads/shopping.txt", "milk");
+    WriteFile(m_temp / "Downloads/music/song.wav", "la");
 
-    Drop({"de_x.bsp"});
+    // The maps folder of a package unpacked into Downloads.
+    Drop({"Downloads/de_x/maps"});
+    EXPECT_EQ(Log(), std::string(kStructuredHeader) + Copied("maps/de_x.bsp") +
+                         Copied("maps/de_x.txt") + kFinished);
 
-    EXPECT_EQ(Log(), std::string(kNoMapsHeader) + kFinished);
-    EXPECT_FALSE(Exists(Mod("maps/de_x.bsp")));
-    EXPECT_TRUE(m_boxes.Shown().empty());
+    // Dropped with no package of its own: Downloads/maps.
+    WriteFile(m_temp / "Downloads/maps/de_y.bsp", "y");
+    Drop({"Downloads/maps"});
+    EXPECT_EQ(ReadTree(m_strMod), (std::map<std::string, std::string>{{"maps/", ""},
+                                                                      {"maps/de_x.bsp", "x"},
+                                                                      {"maps/de_x.txt", "t"},
+                                                                      {"maps/de_y.bsp", "y"},
+                                                                      {"sound/", ""}}));
+}
+
+TEST_F(InstallDriver, LooseFilesOfOneDropInstallAsOnePackage) {
+    MakeEveryInstallFolder();
+    WriteFile(m_temp / "a/de_x.bsp", "x");
+    WriteFile(m_temp / "b/de_x.wad", "w");
+    WriteFile(m_temp / "a/de_x.txt", "t");
+    WriteFile(m_temp / "b/de_x.txt", "another text of that name");
+    WriteFile(m_temp / "pkg/maps/de_y.bsp", "y");
+
+    Drop({"a/de_x.bsp", "pkg", "b/de_x.wad", "a/de_x.txt", "b/de_x.txt"});
+
+    EXPECT_EQ(Log(), "\r\nDropped files: 4, installed as one package.\r\n" +
+                         std::string(kUnstructuredHeader) + Copied("maps/de_x.bsp") +
+                         Copied("maps/de_x.txt") + Copied("overviews/de_x.txt") +
+                         Copied("de_x.wad") +
+                         NotInstalled("the dropped files",
+                                      {{"de_x.txt", "another dropped file has the same name"}}) +
+                         kStructuredHeader + Copied("maps/de_y.bsp") + kFinished);
+    EXPECT_EQ(ReadFile(Mod("maps/de_x.txt")), "t");
+
+    // A lone model is a skin pack of one file.
+    WriteFile(m_temp / "v_knife.mdl", "k");
+    Drop({"v_knife.mdl"});
+    EXPECT_EQ(ReadFile(Mod("models/v_knife.mdl")), "k");
+    EXPECT_EQ(m_engine.GetDropSummary().m_nFailedPaths, 0);
+}
+
+TEST_F(InstallDriver, PathsThatInstallNothingSaySoAndTheDropGoesOn) {
+    MakeModFolders({"models", "sprites", "sound/weapons", "gfx/vgui"});
+    WriteFile(m_temp / "docs/readme.doc", "doc");
+    WriteFile(m_temp / "pkg/maps/de_x.bsp", "x");
+
+    Drop({"missing", "docs", "pkg"});
+
+    EXPECT_EQ(Log(), NothingFrom(m_temp / "missing", "the path does not exist") + kNoMapsHeader +
+                         NotInstalled(m_temp / "docs", {{"readme.doc", kNoPlace}}) +
+                         NothingFrom(m_temp / "docs", "nothing installable was found in it") +
+                         kStructuredHeader + Copied("maps/de_x.bsp") + kFinished);
+    EXPECT_EQ(m_engine.GetDropSummary().m_nFailedPaths, 2);
+    EXPECT_EQ(m_engine.GetDropSummary().m_nErrors, 0);
 }
 
 TEST_F(InstallDriver, CancelLeavesLaterPathsUntouchedAndStillCleansUp) {
@@ -98,8 +141,11 @@ TEST_F(InstallDriver, LinksInsideAPackageAreNeverEntered) {
 
     Drop({"pkg"});
 
-    EXPECT_EQ(Log(), std::string(kStructuredHeader) + Copied("maps/de_x.bsp") +
-                         "File loop not installed.\r\nFile self not installed.\r\n" + kFinished);
+    EXPECT_EQ(Log(),
+              std::string(kStructuredHeader) + Copied("maps/de_x.bsp") +
+                  "File loop not installed.\r\nFile self not installed.\r\n" +
+                  NotInstalled(m_temp / "pkg", {{"maps/loop", kDeclined}, {"self", kDeclined}}) +
+                  kFinished);
     EXPECT_FALSE(Exists(Mod("maps/evil.bsp")));
 }
 
@@ -111,7 +157,8 @@ TEST_F(InstallDriver, APackageHoldingTheModDirectoryDoesNotCopyItIntoItself) {
     Drop({"hl"});
 
     EXPECT_EQ(Log(), std::string(kStructuredHeader) + "File hl.exe not installed.\r\n" +
-                         Copied("maps/de_x.bsp") + kFinished);
+                         Copied("maps/de_x.bsp") +
+                         NotInstalled(m_temp / "hl", {{"hl.exe", kDeclined}}) + kFinished);
     EXPECT_FALSE(Exists(Mod("cstrike")));
 }
 
@@ -145,7 +192,8 @@ TEST(InstallPaths, ArchivesAreToldByTheirNameAlone) {
     EXPECT_FALSE(install::IsArchivePath("zip"));
     EXPECT_FALSE(install::IsArchivePath("/x/map.zip2"));
     EXPECT_TRUE(install::EndsWithMapsFolder("/pkg/maps"));
-    EXPECT_FALSE(install::EndsWithMapsFolder("/pkg/Maps"));
+    EXPECT_TRUE(install::EndsWithMapsFolder("/pkg/MAPS"));
+    EXPECT_FALSE(install::EndsWithMapsFolder("maps"));
     EXPECT_FALSE(install::EndsWithMapsFolder("/pkg/mymaps"));
     EXPECT_EQ(install::ParentFolder("/a/b  /c"), "/a/b");
     EXPECT_EQ(install::ParentFolder("/top"), "/");

@@ -10,9 +10,7 @@ using platform::kIdYes;
 using SkinInstall = CEngineTest;
 
 TEST_F(SkinInstall, WalksFoldersChildrenFirstAndPlacesWeaponsAndPlayerModels) {
-    for (const char* folder : {"models", "sprites", "sound/weapons", "gfx/vgui"}) {
-        MakeFolder(Mod(folder));
-    }
+    MakeModFolders({"models", "sprites", "sound/weapons", "gfx/vgui"});
     for (const char* name : {"knife.mdl", "knife.txt", "knife.wav", "menu.tga", "knife.spr",
                              "gign.mdl", "pldecal.wad", "other.wad", "extra.bmp", "other.res"}) {
         WriteFile(m_temp / "pack/" + name, name);
@@ -24,18 +22,21 @@ TEST_F(SkinInstall, WalksFoldersChildrenFirstAndPlacesWeaponsAndPlayerModels) {
 
     Drop({"pack"});
 
-    EXPECT_EQ(Log(), std::string(kNoMapsHeader) +
-                         // pack/skins/sas
-                         Copied("models/sas.MDL") + Created("models/player") +
-                         Created("models/player/sas") + Copied("models/player/sas/sas.mdl") +
-                         // pack/skins has nothing; then pack itself
-                         Copied("models/gign.mdl") + Copied("models/knife.mdl") +
-                         Copied("sprites/knife.spr") + Copied("sound/weapons/knife.wav") +
-                         Copied("gfx/vgui/menu.tga") + Copied("sprites/knife.txt") +
-                         Created("models/player/gign") + Copied("models/player/gign/gign.mdl") +
-                         Copied("pldecal.wad") + kFinished);
+    EXPECT_EQ(
+        Log(),
+        std::string(kNoMapsHeader) +
+            // pack/skins/sas
+            Copied("models/sas.MDL") + Created("models/player") + Created("models/player/sas") +
+            Copied("models/player/sas/sas.mdl") +
+            // pack/skins has nothing; then pack itself
+            Copied("models/gign.mdl") + Copied("models/knife.mdl") + Copied("sprites/knife.spr") +
+            Copied("sound/weapons/knife.wav") + Copied("gfx/vgui/menu.tga") +
+            Copied("sprites/knife.txt") + Copied("other.wad") + Created("models/player/gign") +
+            Copied("models/player/gign/gign.mdl") + Copied("pldecal.wad") +
+            NotInstalled(m_temp / "pack", {{"extra.bmp", kNoPlace}, {"other.res", kNoPlace}}) +
+            kFinished);
     EXPECT_EQ(ReadFile(Mod("models/player/sas/sas.mdl")), "sas");
-    EXPECT_FALSE(Exists(Mod("other.wad")));
+    EXPECT_EQ(ReadFile(Mod("other.wad")), "other.wad");
     EXPECT_FALSE(Exists(Mod("extra.bmp")));
 }
 
@@ -52,13 +53,16 @@ TEST_F(SkinInstall, DeclinedFoldersAreAskedAgainInTheNextFolderOfTheWalk) {
     Drop({"pack"});
 
     const std::string declined = NotCreated("sprites") + NotCreated("sound/weapons");
-    EXPECT_EQ(Log(), std::string(kNoMapsHeader) + declined + declined + kFinished);
+    EXPECT_EQ(Log(),
+              std::string(kNoMapsHeader) + declined + declined +
+                  NotInstalled(m_temp / "pack", {{"a/x.wav", kDeclined}, {"y.spr", kDeclined}}) +
+                  kFinished);
+    EXPECT_EQ(m_engine.GetDropSummary().m_nDeclinedPaths, 1);
+    EXPECT_EQ(m_engine.GetDropSummary().m_nFailedPaths, 0);
 }
 
 TEST_F(SkinInstall, NoToThePlayerModelFolderStillCopiesIntoModels) {
-    for (const char* folder : {"models/player", "sprites", "sound/weapons", "gfx/vgui"}) {
-        MakeFolder(Mod(folder));
-    }
+    MakeModFolders({"models/player", "sprites", "sound/weapons", "gfx/vgui"});
     WriteFile(m_temp / "pack/gign.mdl", "gign");
     m_boxes.Answer(kIdNo);  // models/player/gign
 
@@ -69,9 +73,7 @@ TEST_F(SkinInstall, NoToThePlayerModelFolderStillCopiesIntoModels) {
 }
 
 TEST_F(SkinInstall, ReadOnlyPlayerModelIsNotRetriedButTheOldFileIsLogged) {
-    for (const char* folder : {"models/player/sas", "sprites", "sound/weapons", "gfx/vgui"}) {
-        MakeFolder(Mod(folder));
-    }
+    MakeModFolders({"models/player/sas", "sprites", "sound/weapons", "gfx/vgui"});
     WriteFile(Mod("models/player/sas/sas.mdl"), "old");
     ASSERT_EQ(::chmod(Mod("models/player/sas/sas.mdl").c_str(), 0444), 0);
     WriteFile(m_temp / "pack/sas.mdl", "new");

@@ -71,10 +71,13 @@ TEST_F(StructuredInstall, NoPassesOverAFolderYesAcceptsAFileTypeForTheRestOfTheD
 
     Drop({"pkg"});
 
-    EXPECT_EQ(Log(), std::string(kStructuredHeader) + NotCreated("custom") +
-                         "Extension \".doc\" added to accepted filetypes.\r\n" +
-                         Copied("maps/de_x.DOC") + Copied("maps/de_x.bsp") + Copied("notes.doc") +
-                         "File photo.jpg not installed.\r\n" + kFinished);
+    EXPECT_EQ(
+        Log(),
+        std::string(kStructuredHeader) + NotCreated("custom") +
+            "Extension \".doc\" added to accepted filetypes.\r\n" + Copied("maps/de_x.DOC") +
+            Copied("maps/de_x.bsp") + Copied("notes.doc") + "File photo.jpg not installed.\r\n" +
+            NotInstalled(m_temp / "pkg", {{"custom/a.txt", kDeclined}, {"photo.jpg", kDeclined}}) +
+            kFinished);
     EXPECT_FALSE(Exists(Mod("custom")));
     EXPECT_FALSE(Exists(Mod("photo.jpg")));
     EXPECT_EQ(m_boxes.Shown()[1].m_strCaption, "Unrecognized fileTypes");

@@ -16,12 +16,10 @@ const char* const kSoundWarning =
 }  // namespace
 
 TEST_F(UnstructuredInstall, PlacesLooseFilesByExtensionThenWarnsAboutSounds) {
-    for (const char* folder : {"overviews", "gfx/env", "models", "sound/ambience", "sprites"}) {
-        MakeFolder(Mod(folder));
-    }
+    MakeModFolders({"overviews", "gfx/env", "models", "sound/ambience", "sprites"});
     WriteFile(Mod("maps/mymap.bsp"), "old");
     for (const char* name : {"mymap.bsp", "mymap.txt", "mymap.res", "mymap.wad", "mymapup.tga",
-                             "mymap.bmp", "wind.wav", "readme.doc", "photo.JPG", "sub/inner.wad"}) {
+                             "mymap.bmp", "wind.wav"}) {
         WriteFile(m_temp / "loose/" + name, name);
     }
 
@@ -38,14 +36,33 @@ TEST_F(UnstructuredInstall, PlacesLooseFilesByExtensionThenWarnsAboutSounds) {
     EXPECT_EQ(m_boxes.Shown()[0].m_nType, platform::kMbOk);
     EXPECT_EQ(m_engine.GetErrorCount(), 0);  // advice, not an error
     EXPECT_EQ(ReadFile(Mod("maps/mymap.bsp")), "mymap.bsp");
+}
+
+TEST_F(UnstructuredInstall, BotNavigationGoesToMapsAndWhatHasNoPlaceIsListed) {
+    MakeModFolders({"overviews", "gfx/env", "models", "sound/ambience", "sprites"});
+    for (const char* name : {"de_y.bsp", "de_y.nav", "readme.doc", "photo.JPG", "sub/inner.wad",
+                             "._de_y.bsp", ".DS_Store"}) {
+        WriteFile(m_temp / "loose/" + name, name);
+    }
+
+    Drop({"loose"});
+
+    EXPECT_EQ(Log(), std::string(kUnstructuredHeader) + Copied("maps/de_y.bsp") +
+                         Copied("maps/de_y.nav") +
+                         NotInstalled(m_temp / "loose", {{".DS_Store", kSystem},
+                                                         {"._de_y.bsp", kSystem},
+                                                         {"photo.JPG", kNoPlace},
+                                                         {"readme.doc", kNoPlace},
+                                                         {"sub/inner.wad", kNoPlace}}) +
+                         kFinished);
+    EXPECT_EQ(ReadTree(Mod("maps")), (std::map<std::string, std::string>{
+                                         {"de_y.bsp", "de_y.bsp"}, {"de_y.nav", "de_y.nav"}}));
     EXPECT_FALSE(Exists(Mod("inner.wad")));
-    EXPECT_FALSE(Exists(Mod("readme.doc")));
+    EXPECT_EQ(m_engine.GetDropSummary().m_nFailedPaths, 0);
 }
 
 TEST_F(UnstructuredInstall, DeclinedFoldersSkipTheirPassesAndTheFoldersBelowThem) {
-    for (const char* folder : {"models", "sound/ambience", "sprites"}) {
-        MakeFolder(Mod(folder));
-    }
+    MakeModFolders({"models", "sound/ambience", "sprites"});
     for (const char* name : {"m.bsp", "m.txt", "m.tga", "m.bmp"}) {
         WriteFile(m_temp / "loose/" + name, name);
     }
@@ -54,9 +71,11 @@ TEST_F(UnstructuredInstall, DeclinedFoldersSkipTheirPassesAndTheFoldersBelowThem
 
     Drop({"loose"});
 
-    EXPECT_EQ(Log(), std::string(kUnstructuredHeader) + NotCreated("overviews") +
-                         NotCreated("gfx") + Copied("maps/m.bsp") + Copied("maps/m.txt") +
-                         kFinished);
+    EXPECT_EQ(Log(),
+              std::string(kUnstructuredHeader) + NotCreated("overviews") + NotCreated("gfx") +
+                  Copied("maps/m.bsp") + Copied("maps/m.txt") +
+                  NotInstalled(m_temp / "loose", {{"m.bmp", kDeclined}, {"m.tga", kDeclined}}) +
+                  kFinished);
     EXPECT_EQ(m_boxes.Shown().size(), 2u);
 }
 

@@ -1,6 +1,7 @@
-#include "CliProcess.h"
+#include "Process.h"
 
 #include <fcntl.h>
+#include <gtest/gtest.h>
 #include <sys/wait.h>
 #include <unistd.h>
 
@@ -10,9 +11,9 @@
 
 namespace quarvel::test {
 
-SProcessResult RunCliProcess(const std::vector<std::string>& arguments,
-                             const std::string& workingFolder, const std::string& input,
-                             const std::vector<std::string>& environment) {
+SProcessResult RunProcess(const std::string& program, const std::vector<std::string>& arguments,
+                          const std::string& workingFolder, const std::string& input,
+                          const std::vector<std::string>& environment) {
     // Files, not pipes, carry the streams: nothing can block on a full pipe.
     CTempFolder streams;
     WriteFile(streams / "in", input);
@@ -34,13 +35,13 @@ SProcessResult RunCliProcess(const std::vector<std::string>& arguments,
             ::putenv(const_cast<char*>(variable.c_str()));
         }
         std::vector<std::string> copies = arguments;
-        std::string program = QUARVEL_CLI_PATH;
-        std::vector<char*> argv = {program.data()};
+        std::string name = program;
+        std::vector<char*> argv = {name.data()};
         for (std::string& argument : copies) {
             argv.push_back(argument.data());
         }
         argv.push_back(nullptr);
-        ::execv(program.c_str(), argv.data());
+        ::execvp(name.c_str(), argv.data());
         ::_exit(126);
     }
     int status = 0;
@@ -50,6 +51,14 @@ SProcessResult RunCliProcess(const std::vector<std::string>& arguments,
     result.m_strOut = ReadFile(streams / "out");
     result.m_strErr = ReadFile(streams / "err");
     return result;
+}
+
+void RunTool(const std::string& workingFolder, const std::vector<std::string>& arguments) {
+    ASSERT_FALSE(arguments.empty());
+    const SProcessResult result =
+        RunProcess(arguments[0], {arguments.begin() + 1, arguments.end()}, workingFolder);
+    ASSERT_EQ(result.m_nExitStatus, 0) << arguments[0] << " failed in " << workingFolder << ":\n"
+                                       << result.m_strOut << result.m_strErr;
 }
 
 }  // namespace quarvel::test
