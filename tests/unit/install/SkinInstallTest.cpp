@@ -40,6 +40,20 @@ TEST_F(SkinInstall, WalksFoldersChildrenFirstAndPlacesWeaponsAndPlayerModels) {
     EXPECT_FALSE(Exists(Mod("extra.bmp")));
 }
 
+TEST_F(SkinInstall, AClassicWeaponPackLogsExactlyTheCopiesAndNothingElse) {
+    MakeModFolders({"models/player", "sprites", "sound/weapons", "gfx/vgui"});
+    for (const char* name : {"knife.mdl", "knife.txt", "knife.wav", "menu.tga", "knife.spr"}) {
+        WriteFile(m_temp / "pack/" + name, name);
+    }
+
+    Drop({"pack"});
+
+    EXPECT_EQ(Log(), std::string(kNoMapsHeader) + Copied("models/knife.mdl") +
+                         Copied("sprites/knife.spr") + Copied("sound/weapons/knife.wav") +
+                         Copied("gfx/vgui/menu.tga") + Copied("sprites/knife.txt") + kFinished);
+    EXPECT_TRUE(m_boxes.Shown().empty());
+}
+
 TEST_F(SkinInstall, DeclinedFoldersAreAskedAgainInTheNextFolderOfTheWalk) {
     WriteFile(m_temp / "pack/a/x.wav", "x");
     WriteFile(m_temp / "pack/y.spr", "y");
