@@ -32,6 +32,14 @@ std::string EntryFault(const std::string& name, const std::string& what) {
     return "damaged: entry " + name + " " + what;
 }
 
+std::string EntryFault(const std::string& name, const zip::CZipException& fault) {
+    if (fault.m_nCause == zip::CZipException::BadCrc) {
+        return EntryFault(name, "fails its CRC check");
+    }
+    return EntryFault(name,
+                      std::string("is unreadable: ") + zip::ZipCauseDescription(fault.m_nCause));
+}
+
 // The path of a file below a package root, as the account shows it.
 std::string RelativeTo(const std::string& root, const std::string& path) {
     return path.size() > root.size() + 1 && path.starts_with(root) ? path.substr(root.size() + 1)
@@ -143,8 +151,7 @@ std::string CInstallEngine::ExtractArchive(zip::CZipReader& reader, const std::s
                 fault = EntryFault(name, "ends before its declared size");
             }
         } catch (const zip::CZipException& error) {
-            fault =
-                EntryFault(name, std::string("fails: ") + zip::ZipCauseDescription(error.m_nCause));
+            fault = EntryFault(name, error);
         } catch (const platform::CFileException& error) {
             fault = "entry " + name + " could not be written (error " +
                     std::to_string(error.m_lOsError) + ")";
