@@ -20,6 +20,10 @@ namespace {
 constexpr std::uint64_t kFreeSpaceMargin = 64ull << 20;
 // Archives inside archives are unpacked this many levels deep at most.
 constexpr std::size_t kMaxArchiveDepth = 8;
+// What one drop may unpack at the most: a small archive of nested archives
+// must not turn into millions of files or terabytes.
+constexpr int kMaxArchivesPerDrop = 1000;
+constexpr std::uint64_t kMaxEntriesPerDrop = 1'000'000;
 
 std::string OpenFailure(const zip::CZipException& fault) {
     if (fault.m_nCause == zip::CZipException::EndRecordNotFound) {
@@ -54,6 +58,19 @@ void CInstallEngine::InstallArchive(const std::string& archivePath) {
     AppendLog("Unzipping to temporary directory...");
     RefreshLog();
 
+    if (m_fs.Kind(archivePath) == platform::EPathKind::kSpecial) {
+        SkipArchive(archivePath, reason::kNotRegularFile);
+        return;
+    }
+    if (m_strStagingRoot.empty()) {
+        SkipArchive(archivePath, "there is no staging folder to unpack it in");
+        return;
+    }
+    if (m_nArchivesStaged >= kMaxArchivesPerDrop) {
+        SkipArchive(archivePath, "the drop has unpacked its limit of " +
+                                     std::to_string(kMaxArchivesPerDrop) + " archives");
+        return;
+    }
     // An archive that holds itself, or nesting without end, is not unpacked again.
     const SArchiveIdentity identity = IdentifyArchive(archivePath);
     const bool quine = std::any_of(
@@ -78,9 +95,13 @@ void CInstallEngine::InstallArchive(const std::string& archivePath) {
                                      std::to_string(fault.m_lOsError) + ")");
         return;
     }
-    if (const std::string unreadable = FindUnreadableEntry(reader); !unreadable.empty()) {
+    std::string refusal = FindUnreadableEntry(reader);
+    if (refusal.empty()) {
+        refusal = CheckBudget(reader);
+    }
+    if (!refusal.empty()) {
         reader.CloseArchive(true);
-        SkipArchive(archivePath, unreadable);
+        SkipArchive(archivePath, refusal);
         return;
     }
 
@@ -91,7 +112,15 @@ void CInstallEngine::InstallArchive(const std::string& archivePath) {
                                  RelativeTo(m_packages.back().m_strRoot, archivePath) + "/";
     const std::string staging =
         JoinPath(m_strStagingRoot, "Temp" + std::to_string(m_nArchiveCounter));
-    CreatePath(staging);
+    // Made fresh: a folder of that name already there was not made by this drop.
+    if (const platform::ErrorCode error = m_fs.CreatePrivateDirectory(staging);
+        error != platform::kErrorSuccess) {
+        reader.CloseArchive(true);
+        SkipArchive(archivePath,
+                    "its staging folder could not be made (error " + std::to_string(error) + ")");
+        return;
+    }
+    ++m_nArchivesStaged;
     if (const std::string fault = ExtractArchive(reader, staging, shownPrefix); !fault.empty()) {
         // Nothing of a damaged archive reaches the mod directory.
         RemoveTree(staging);
@@ -137,12 +166,7 @@ std::string CInstallEngine::ExtractArchive(zip::CZipReader& reader, const std::s
             m_account.AddMissing(shownPrefix + name, reason::kUnsafeName);
             continue;
         }
-        const std::uint64_t free = platform::FreeSpace(staging);
-        if (free < kFreeSpaceMargin + entry.m_nUncompressedSize) {
-            reader.CloseArchive(true);
-            return "not enough free space to unpack it: entry " + name + " needs " +
-                   std::to_string(entry.m_nUncompressedSize) + " bytes";
-        }
+        ++m_nEntriesExtracted;
         const std::string relative = zip::CZipPathSplit::PathNoDrive(name);
         CreatePath(JoinPath(staging, ParentFolder(relative)));
         std::string fault;
@@ -160,7 +184,7 @@ std::string CInstallEngine::ExtractArchive(zip::CZipReader& reader, const std::s
             reader.CloseArchive(true);
             return fault;
         }
-        if (platform::SetArchiveOnly(JoinPath(staging, relative)) != platform::kErrorSuccess) {
+        if (m_fs.SetArchiveOnly(JoinPath(staging, relative)) != platform::kErrorSuccess) {
             ShowError("Error F1");
         }
     }
@@ -169,6 +193,31 @@ std::string CInstallEngine::ExtractArchive(zip::CZipReader& reader, const std::s
     } catch (const zip::CZipException& error) {
         reader.CloseArchive(true);
         return std::string("damaged: ") + zip::ZipCauseDescription(error.m_nCause);
+    }
+    return {};
+}
+
+std::string CInstallEngine::CheckBudget(const zip::CZipReader& reader) const {
+    std::uint64_t entries = 0;
+    std::uint64_t bytes = 0;
+    for (int index = 0; index < reader.EntryCount(); ++index) {
+        zip::CZipEntry entry;
+        if (!reader.IsDirectoryEntry(index) && reader.ReadEntryHeader(entry, index)) {
+            ++entries;
+            bytes += entry.m_nUncompressedSize;
+        }
+    }
+    if (m_nEntriesExtracted + entries > kMaxEntriesPerDrop) {
+        return "its " + std::to_string(entries) + " entries would pass the drop's limit of " +
+               std::to_string(kMaxEntriesPerDrop) + " entries";
+    }
+    // Declared sizes are checked against the data before anything is
+    // written, so they are what extraction will write at the most.
+    if (const std::optional<std::uint64_t> free = m_fs.FreeSpace(m_strStagingRoot);
+        free && bytes + kFreeSpaceMargin > *free) {
+        return "it needs " + std::to_string(bytes) + " bytes unpacked, and " +
+               std::to_string(*free) + " bytes are free in " + m_strStagingRoot +
+               ", less a margin of " + std::to_string(kFreeSpaceMargin >> 20) + " MiB";
     }
     return {};
 }

@@ -10,7 +10,7 @@ namespace install {
 
 void CInstallEngine::CopyFilesByExtension(const std::string& source, const std::string& destination,
                                           const std::string& extension) {
-    CopyFiles(ListPackageFolder(source, "*." + extension), destination);
+    CopyFiles(ListPackageFolder(m_fs, source, "*." + extension), destination);
 }
 
 void CInstallEngine::CopyFiles(const std::vector<platform::CFolderEntry>& files,
@@ -33,43 +33,58 @@ bool CInstallEngine::CopyFileVerified(const std::string& sourceFile,
                                       const std::string& destinationFile) {
     // The log names the file actually written, in its existing letter case.
     std::string destination;
-    platform::ErrorCode error = platform::CopyFile(sourceFile, destinationFile, destination);
+    platform::ErrorCode error = m_fs.CopyFile(sourceFile, destinationFile, destination);
+    if (error == platform::kErrorSameFile) {
+        // Already in place: the destination is a link to the source, or the
+        // mod directory was dropped onto itself.
+        Log(destination + " is the dropped file itself, left as it is.\r\n");
+        m_account.MarkInstalled(sourceFile);
+        return true;
+    }
+    if (error == platform::kErrorNotRegularFile) {
+        Log("Not installed, not a regular file: " + sourceFile + "\r\n");
+        m_account.MarkNotInstalled(sourceFile, reason::kNotRegularFile);
+        return false;
+    }
     if (error == platform::kErrorAccessDenied) {
-        if (platform::SetArchiveOnly(destination) != platform::kErrorSuccess) {
+        if (m_fs.SetArchiveOnly(destination) != platform::kErrorSuccess) {
             ShowError("Error F1A");
-        } else if (error = platform::CopyFile(sourceFile, destination);
+        } else if (error = m_fs.CopyFile(sourceFile, destination, destination);
                    error != platform::kErrorSuccess) {
             ShowError("Error Code F2\nLast Error: " + std::to_string(error));
         }
     } else if (error != platform::kErrorSuccess) {
         ShowError("Error Code 7\nLast Error: " + std::to_string(error));
     }
-    if (error == platform::kErrorSuccess) {
+    const bool copied = error == platform::kErrorSuccess;
+    if (copied) {
         m_account.MarkInstalled(sourceFile);
     } else {
         m_account.MarkNotInstalled(sourceFile, reason::kCopyFailed);
     }
-
-    ProbeAndLog(destination, "Error Code 7.1", "Error Code 7.2");
-    return error == platform::kErrorSuccess;
+    ProbeAndLog(destination, copied, "Error Code 7.1", "Error Code 7.2");
+    return copied;
 }
 
-void CInstallEngine::ProbeAndLog(const std::string& destination, const char* openError,
+void CInstallEngine::ProbeAndLog(const std::string& destination, bool copied, const char* openError,
                                  const char* closeError) {
-    const platform::ProbeHandle probe = platform::OpenProbe(destination);
+    const platform::ProbeHandle probe = m_fs.OpenProbe(destination);
     if (probe == platform::kInvalidProbeHandle) {
         ShowError(openError);
         return;
     }
-    Log(destination + "\r\n");
-    if (platform::CloseProbe(probe) != platform::kErrorSuccess) {
+    // An older file left by a failed copy is there, but nothing was installed.
+    if (copied) {
+        Log(destination + "\r\n");
+    }
+    if (m_fs.CloseProbe(probe) != platform::kErrorSuccess) {
         ShowError(closeError);
     }
 }
 
 void CInstallEngine::CreatePath(const std::string& path) {
     // Only staging folders are made this way; they are the user's own business.
-    platform::ErrorCode error = platform::CreatePrivateDirectory(path);
+    platform::ErrorCode error = m_fs.CreatePrivateDirectory(path);
     if (error == platform::kErrorSuccess || error == platform::kErrorAlreadyExists) {
         return;
     }
@@ -78,8 +93,8 @@ void CInstallEngine::CreatePath(const std::string& path) {
         const std::string parent = ParentFolder(path);
         if (!parent.empty() && parent.size() < path.size()) {
             CreatePath(parent);
-            if (platform::PathKind(parent) == -1) {
-                error = platform::CreatePrivateDirectory(path);
+            if (m_fs.Kind(parent) == platform::EPathKind::kFolder) {
+                error = m_fs.CreatePrivateDirectory(path);
                 if (error == platform::kErrorSuccess || error == platform::kErrorAlreadyExists) {
                     return;
                 }
@@ -91,22 +106,22 @@ void CInstallEngine::CreatePath(const std::string& path) {
 }
 
 void CInstallEngine::RemoveTree(const std::string& folder) {
-    // A link is removed itself; what it points to is never touched.
-    if (platform::IsLink(folder)) {
-        if (const platform::ErrorCode error = platform::DeleteFile(folder);
+    // A link is deleted itself, never entered: what it points to is not ours.
+    if (m_fs.IsLink(folder)) {
+        if (const platform::ErrorCode error = m_fs.DeleteFile(folder);
             error != platform::kErrorSuccess) {
             ShowError("Error D1\nLast Error: " + std::to_string(error));
         }
         return;
     }
     std::vector<std::string> subfolders;
-    for (const platform::CFolderEntry& entry : platform::ListFolder(folder, "*.*")) {
+    for (const platform::CFolderEntry& entry : m_fs.ListFolder(folder, "*.*")) {
         if (entry.IsDots()) {
             continue;
         }
         if (entry.IsDirectory()) {
             subfolders.push_back(entry.m_strPath);
-        } else if (const platform::ErrorCode error = platform::DeleteFile(entry.m_strPath);
+        } else if (const platform::ErrorCode error = m_fs.DeleteFile(entry.m_strPath);
                    error != platform::kErrorSuccess) {
             ShowError("Error D1\nLast Error: " + std::to_string(error));
         }
@@ -114,7 +129,7 @@ void CInstallEngine::RemoveTree(const std::string& folder) {
     for (const std::string& subfolder : subfolders) {
         RemoveTree(subfolder);
     }
-    if (const platform::ErrorCode error = platform::RemoveDirectory(folder);
+    if (const platform::ErrorCode error = m_fs.RemoveDirectory(folder);
         error != platform::kErrorSuccess) {
         Log("Error D2: " + folder + " \r\n" + std::to_string(error));
     }

@@ -28,13 +28,14 @@ void CInstallAccount::AddMissing(std::string relative, std::string why) {
     m_missing.push_back({std::move(relative), std::move(why)});
 }
 
-void CInstallAccount::CollectTree(const std::string& root, const std::string& displayPrefix) {
-    Walk(root, displayPrefix, nullptr);
+void CInstallAccount::CollectTree(platform::CFileOperations& fs, const std::string& root,
+                                  const std::string& displayPrefix) {
+    Walk(fs, root, displayPrefix, nullptr);
 }
 
-void CInstallAccount::Walk(const std::string& folder, const std::string& relative,
-                           const char* inherited) {
-    for (const platform::CFolderEntry& entry : platform::ListFolder(folder, "*.*")) {
+void CInstallAccount::Walk(platform::CFileOperations& fs, const std::string& folder,
+                           const std::string& relative, const char* inherited) {
+    for (const platform::CFolderEntry& entry : fs.ListFolder(folder, "*.*")) {
         if (entry.IsDots()) {
             continue;
         }
@@ -50,7 +51,7 @@ void CInstallAccount::Walk(const std::string& folder, const std::string& relativ
             if (!folderReason && m_declinedFolders.contains(entry.m_strPath)) {
                 folderReason = reason::kDeclined;
             }
-            Walk(entry.m_strPath, path + "/", folderReason);
+            Walk(fs, entry.m_strPath, path + "/", folderReason);
             continue;
         }
         if (m_installed.contains(entry.m_strPath)) {

@@ -6,6 +6,8 @@
 #include <unordered_set>
 #include <vector>
 
+#include "platform/FileOperations.h"
+
 namespace install {
 
 // Why a file of a package did not reach the mod directory.
@@ -16,6 +18,8 @@ constexpr const char* kSystemFile = "a system file";
 constexpr const char* kCopyFailed = "the copy failed";
 constexpr const char* kSameName = "another dropped file has the same name";
 constexpr const char* kUnsafeName = "its name leads out of the archive";
+constexpr const char* kNotRegularFile = "not a regular file (a FIFO, device or socket)";
+constexpr const char* kSameFile = "it is the installed file itself";
 }  // namespace reason
 
 // What became of the files of one dropped path, so that the log can list every
@@ -52,7 +56,8 @@ class CInstallAccount {
     // was not installed, relative to the package, behind displayPrefix. An
     // archive found in the tree counts as handled unless marked otherwise: its
     // own files are listed when its tree is walked.
-    void CollectTree(const std::string& root, const std::string& displayPrefix);
+    void CollectTree(platform::CFileOperations& fs, const std::string& root,
+                     const std::string& displayPrefix);
 
     std::size_t InstalledCount() const { return m_installed.size(); }
     // Files of this path that an earlier path of the drop installed already.
@@ -64,7 +69,8 @@ class CInstallAccount {
     std::string Report(const std::string& droppedPath) const;
 
   private:
-    void Walk(const std::string& folder, const std::string& relative, const char* inherited);
+    void Walk(platform::CFileOperations& fs, const std::string& folder, const std::string& relative,
+              const char* inherited);
 
     std::unordered_set<std::string> m_installed;
     std::unordered_set<std::string> m_installedInDrop;

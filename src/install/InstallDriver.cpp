@@ -12,11 +12,6 @@ namespace {
 
 constexpr const char* kNoMapsLine = "\r\nNo Map Files Found...\r\n";
 
-// A dropped file that is neither a folder nor an archive.
-bool IsLooseFile(const std::string& path) {
-    return !IsArchivePath(path) && platform::PathKind(path) == 1;
-}
-
 // "gfx, sound": the names of folders, for a log line.
 std::string FolderNames(const std::vector<platform::CFolderEntry>& folders) {
     std::string names;
@@ -29,7 +24,20 @@ std::string FolderNames(const std::vector<platform::CFolderEntry>& folders) {
 }  // namespace
 
 CInstallEngine::CInstallEngine(platform::CMessageBoxHost& messageBoxes, platform::CLogSink& logSink)
-    : m_messageBoxes(messageBoxes), m_logSink(logSink), m_strStagingRoot(platform::StagingRoot()) {
+    : m_messageBoxes(messageBoxes),
+      m_logSink(logSink),
+      m_ownFileOperations(platform::MakeFileOperations()),
+      m_fs(*m_ownFileOperations),
+      m_strStagingBase(platform::StagingBase()) {
+    ResetAcceptedExtensions();
+}
+
+CInstallEngine::CInstallEngine(platform::CMessageBoxHost& messageBoxes, platform::CLogSink& logSink,
+                               platform::CFileOperations& fileOperations)
+    : m_messageBoxes(messageBoxes),
+      m_logSink(logSink),
+      m_fs(fileOperations),
+      m_strStagingBase(platform::StagingBase()) {
     ResetAcceptedExtensions();
 }
 
@@ -37,13 +45,26 @@ void CInstallEngine::InstallPaths(const std::vector<std::string>& paths) {
     m_bAbort = false;
     m_bCancelled = false;
     m_summary = {};
+    m_nArchivesStaged = 0;
+    m_nEntriesExtracted = 0;
     m_account.BeginDrop();
-    CreatePath(m_strStagingRoot);
+    m_fs.BeginDrop();
+    // A folder of this drop's own: a second run, or what a killed one left,
+    // can never mix with it.
+    if (const platform::ErrorCode error = m_fs.CreateStaging(m_strStagingBase, m_strStagingRoot);
+        error != platform::kErrorSuccess) {
+        m_strStagingRoot.clear();
+        ReportArchiveProblem("No staging folder could be made in " + m_strStagingBase + " (error " +
+                             std::to_string(error) +
+                             "): archives and dropped files cannot be unpacked in this drop.\r\n");
+    }
 
     std::vector<std::string> looseFiles;
     std::vector<bool> loose;
     for (const std::string& path : paths) {
-        loose.push_back(IsLooseFile(path));
+        // A file that is neither a folder nor an archive.
+        loose.push_back(!IsArchivePath(path) && m_fs.Kind(path) != platform::EPathKind::kMissing &&
+                        m_fs.Kind(path) != platform::EPathKind::kFolder);
         if (loose.back()) {
             looseFiles.push_back(path);
         }
@@ -61,22 +82,28 @@ void CInstallEngine::InstallPaths(const std::vector<std::string>& paths) {
     }
     ClearInstallFolders();
     Log("Finished Installing files.\r\n");
-    RemoveTree(m_strStagingRoot);
+    if (!m_strStagingRoot.empty()) {
+        if (const platform::ErrorCode error = m_fs.RemoveStaging(m_strStagingRoot);
+            error != platform::kErrorSuccess) {
+            Log("Error D2: " + m_strStagingRoot + " \r\n" + std::to_string(error));
+        }
+    }
+    m_fs.EndDrop();
     m_summary.m_bCancelled = m_bCancelled;
 }
 
 void CInstallEngine::InstallDroppedPath(const std::string& path) {
     BeginPathAccount();
-    switch (platform::PathKind(path)) {
-        case 0:
+    switch (m_fs.Kind(path)) {
+        case platform::EPathKind::kMissing:
             m_strPathFailure = "the path does not exist";
             break;
-        case 1:
-            InstallArchive(path);
+        case platform::EPathKind::kFolder:
+            // A folder is a folder, whatever its name says.
+            InstallPackage(m_fs.ResolvePath(path), "", true);
             break;
         default:
-            // A folder is a folder, whatever its name says.
-            InstallPackage(platform::ResolvePath(path), "", true);
+            InstallArchive(path);
             break;
     }
     EndPathAccount(path);
@@ -85,17 +112,25 @@ void CInstallEngine::InstallDroppedPath(const std::string& path) {
 void CInstallEngine::InstallLooseFiles(const std::vector<std::string>& files) {
     BeginPathAccount();
     ++m_nArchiveCounter;
+    Log("\r\nDropped files: " + std::to_string(files.size()) + ", installed as one package.\r\n");
     const std::string staging =
         JoinPath(m_strStagingRoot, "Temp" + std::to_string(m_nArchiveCounter));
-    CreatePath(staging);
-    Log("\r\nDropped files: " + std::to_string(files.size()) + ", installed as one package.\r\n");
+    if (m_strStagingRoot.empty() ||
+        m_fs.CreatePrivateDirectory(staging) != platform::kErrorSuccess) {
+        m_strPathFailure = "no staging folder could be made to gather them in";
+        EndPathAccount("the dropped files");
+        return;
+    }
     for (const std::string& file : files) {
         const std::string name(BaseName(file));
         const std::string gathered = JoinPath(staging, name);
-        if (platform::PathKind(gathered) != 0) {
+        std::string written;
+        if (m_fs.Kind(gathered) != platform::EPathKind::kMissing) {
             m_account.AddMissing(name, reason::kSameName);
-        } else if (const platform::ErrorCode error = platform::CopyFile(file, gathered);
-                   error != platform::kErrorSuccess) {
+        } else if (const platform::ErrorCode error = m_fs.CopyFile(file, gathered, written);
+                   error == platform::kErrorNotRegularFile) {
+            m_account.AddMissing(name, reason::kNotRegularFile);
+        } else if (error != platform::kErrorSuccess) {
             m_account.AddMissing(name, "could not be read (error " + std::to_string(error) + ")");
         }
     }
@@ -111,7 +146,7 @@ void CInstallEngine::InstallPackage(const std::string& root, const std::string& 
         InstallWithoutMaps(root, dropped);
     }
     if (!m_bAbort) {
-        m_account.CollectTree(root, shownPrefix);
+        m_account.CollectTree(m_fs, root, shownPrefix);
     }
     m_packages.pop_back();
 }
@@ -123,9 +158,9 @@ void CInstallEngine::InstallWithoutMaps(const std::string& root, bool dropped) {
         CopyContentFolder(root, name);
         return;
     }
-    if (const std::string contentRoot = FindContentRoot(root); !contentRoot.empty()) {
+    if (const std::string contentRoot = FindContentRoot(m_fs, root); !contentRoot.empty()) {
         Log(std::string(kNoMapsLine) + "Installing game folders (" +
-            FolderNames(ListContentFolders(contentRoot)) + ")...\r\n");
+            FolderNames(ListContentFolders(m_fs, contentRoot)) + ")...\r\n");
         CopyTree(contentRoot, m_strModDir);
         return;
     }
@@ -135,7 +170,7 @@ void CInstallEngine::InstallWithoutMaps(const std::string& root, bool dropped) {
 
 bool CInstallEngine::SearchForMaps(const std::string& folder) {
     bool found = false;
-    for (const platform::CFolderEntry& entry : ListPackageFolder(folder)) {
+    for (const platform::CFolderEntry& entry : ListPackageFolder(m_fs, folder)) {
         if (entry.IsDirectory()) {
             // Every sub-folder is searched, whatever was found before it.
             const bool foundBelow = SearchForMaps(entry.m_strPath);
@@ -147,7 +182,7 @@ bool CInstallEngine::SearchForMaps(const std::string& folder) {
             return true;
         }
     }
-    const std::vector<platform::CFolderEntry> maps = ListPackageFolder(folder, "*.bsp");
+    const std::vector<platform::CFolderEntry> maps = ListPackageFolder(m_fs, folder, "*.bsp");
     if (std::any_of(maps.begin(), maps.end(),
                     [](const platform::CFolderEntry& map) { return !map.IsDirectory(); })) {
         ClassifyMapFolder(folder);
@@ -183,7 +218,7 @@ void CInstallEngine::ClassifyMapFolder(const std::string& folder) {
 }
 
 void CInstallEngine::InstallContentFoldersBeside(const std::string& folder) {
-    const std::vector<platform::CFolderEntry> folders = ListContentFolders(folder);
+    const std::vector<platform::CFolderEntry> folders = ListContentFolders(m_fs, folder);
     if (folders.empty() || m_bAbort) {
         return;
     }
@@ -205,11 +240,11 @@ void CInstallEngine::CopyContentFolder(const std::string& source, const std::str
     }
     const std::string destination = JoinPath(m_strModDir, folder);
     CreateConfirmedFolder(destination);
-    CopyTree(source, platform::ResolvePath(destination));
+    CopyTree(source, m_fs.ResolvePath(destination));
 }
 
 void CInstallEngine::InstallSkinTree(const std::string& folder) {
-    for (const platform::CFolderEntry& entry : ListPackageFolder(folder)) {
+    for (const platform::CFolderEntry& entry : ListPackageFolder(m_fs, folder)) {
         if (entry.IsDirectory()) {
             InstallSkinTree(entry.m_strPath);
         }

@@ -1,12 +1,15 @@
 #pragma once
 
 #include <cstddef>
+#include <cstdint>
+#include <memory>
 #include <string>
 #include <string_view>
 #include <vector>
 
 #include "ArchiveIdentity.h"
 #include "InstallAccount.h"
+#include "platform/FileOperations.h"
 #include "platform/FolderListing.h"
 #include "platform/LogSink.h"
 #include "platform/MessageBoxHost.h"
@@ -24,7 +27,10 @@ namespace install {
 // supplies the two seams to the user and keeps one engine for its lifetime.
 class CInstallEngine {
   public:
+    // Works on the platform's own file system.
     CInstallEngine(platform::CMessageBoxHost& messageBoxes, platform::CLogSink& logSink);
+    CInstallEngine(platform::CMessageBoxHost& messageBoxes, platform::CLogSink& logSink,
+                   platform::CFileOperations& fileOperations);
     CInstallEngine(const CInstallEngine&) = delete;
     CInstallEngine& operator=(const CInstallEngine&) = delete;
 
@@ -52,8 +58,10 @@ class CInstallEngine {
         bool m_bCancelled = false;
     };
     const SDropSummary& GetDropSummary() const { return m_summary; }
+    // The staging folder of the current or last drop (gone once a drop ends).
     const std::string& GetStagingRoot() const { return m_strStagingRoot; }
-    void SetStagingRoot(const std::string& stagingRoot) { m_strStagingRoot = stagingRoot; }
+    // Where each drop makes its private staging folder.
+    void SetStagingBase(const std::string& stagingBase) { m_strStagingBase = stagingBase; }
 
     // --- the drop: handles the paths in order, as one drop ---
     void InstallPaths(const std::vector<std::string>& paths);
@@ -120,6 +128,8 @@ class CInstallEngine {
                                const std::string& shownPrefix);
     // Why an opened archive cannot be installed at all, or empty.
     std::string FindUnreadableEntry(const zip::CZipReader& reader) const;
+    // Why unpacking the archive would pass the drop's limits, or empty.
+    std::string CheckBudget(const zip::CZipReader& reader) const;
     // An archive left out whole: a log line, and the drop goes on.
     void SkipArchive(const std::string& archivePath, const std::string& why);
     // A line for an archive problem, counted as an error.
@@ -131,9 +141,11 @@ class CInstallEngine {
     void MarkDeclined(const std::vector<platform::CFolderEntry>& files);
     // One player-model file, with its own error boxes and no retry.
     void CopyPlayerModelFile(const std::string& source, const std::string& destinationFile);
-    // The presence probe after a copy: logs the destination when it can be
-    // opened, else shows openError; closeError when it cannot be closed.
-    void ProbeAndLog(const std::string& destination, const char* openError, const char* closeError);
+    // The presence probe after a copy: logs the destination when the copy
+    // wrote it and it can be opened; shows openError when it cannot be opened,
+    // closeError when it cannot be closed.
+    void ProbeAndLog(const std::string& destination, bool copied, const char* openError,
+                     const char* closeError);
     // A Cancel answer: the whole drop stops.
     void CancelInstall();
     // An error box: the text only, the application's name as caption, OK.
@@ -167,6 +179,8 @@ class CInstallEngine {
 
     platform::CMessageBoxHost& m_messageBoxes;
     platform::CLogSink& m_logSink;
+    std::unique_ptr<platform::CFileOperations> m_ownFileOperations;
+    platform::CFileOperations& m_fs;
 
     std::string m_strInstallLog;
     std::string m_strModDir;
@@ -189,7 +203,11 @@ class CInstallEngine {
 
     int m_nArchiveCounter = 0;
     int m_nErrorCount = 0;
+    std::string m_strStagingBase;
     std::string m_strStagingRoot;
+    // What the drop has taken on so far, against its budget.
+    int m_nArchivesStaged = 0;
+    std::uint64_t m_nEntriesExtracted = 0;
     // How much of the log the sink has seen, and its line breaks so far.
     std::size_t m_nLogShown = 0;
     std::size_t m_nLineBreaks = 0;

@@ -17,7 +17,7 @@ void CInstallEngine::CancelInstall() {
 
 bool CInstallEngine::ConfirmDirectory(const std::string& parent, std::string name) {
     bool lowered = false;
-    for (const platform::CFolderEntry& entry : platform::ListFolder(parent, "*.*")) {
+    for (const platform::CFolderEntry& entry : m_fs.ListFolder(parent, "*.*")) {
         // A link to a folder counts: it is the user's own way of placing that folder.
         if (!entry.IsDirectory() && !entry.m_bLinkToFolder) {
             continue;
@@ -42,7 +42,7 @@ bool CInstallEngine::ConfirmDirectory(const std::string& parent, std::string nam
     switch (
         m_messageBoxes.MessageBox(question, "Unrecognized Directory", platform::kMbYesNoCancel)) {
         case platform::kIdYes:
-            Log("Directory \"" + folder + "\" created.\r\n");
+            // The caller makes the folder and logs whether it could.
             return true;
         case platform::kIdNo:
             ++m_nNoAnswers;

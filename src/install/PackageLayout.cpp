@@ -37,27 +37,29 @@ bool IsContentFolderName(std::string_view name) {
     return false;
 }
 
-std::vector<platform::CFolderEntry> ListPackageFolder(const std::string& folder,
+std::vector<platform::CFolderEntry> ListPackageFolder(platform::CFileOperations& fs,
+                                                      const std::string& folder,
                                                       std::string_view pattern) {
-    std::vector<platform::CFolderEntry> entries = platform::ListFolder(folder, pattern);
+    std::vector<platform::CFolderEntry> entries = fs.ListFolder(folder, pattern);
     std::erase_if(entries, [](const platform::CFolderEntry& entry) {
         return entry.IsDots() || IsSystemName(entry.m_strName);
     });
     return entries;
 }
 
-std::vector<platform::CFolderEntry> ListContentFolders(const std::string& folder) {
-    std::vector<platform::CFolderEntry> entries = ListPackageFolder(folder);
+std::vector<platform::CFolderEntry> ListContentFolders(platform::CFileOperations& fs,
+                                                       const std::string& folder) {
+    std::vector<platform::CFolderEntry> entries = ListPackageFolder(fs, folder);
     std::erase_if(entries, [](const platform::CFolderEntry& entry) {
         return !entry.IsDirectory() || !IsContentFolderName(entry.m_strName);
     });
     return entries;
 }
 
-std::string FindContentRoot(const std::string& root) {
+std::string FindContentRoot(platform::CFileOperations& fs, const std::string& root) {
     std::string folder = root;
     for (;;) {
-        const std::vector<platform::CFolderEntry> entries = ListPackageFolder(folder);
+        const std::vector<platform::CFolderEntry> entries = ListPackageFolder(fs, folder);
         const bool holdsContent =
             std::any_of(entries.begin(), entries.end(), [](const platform::CFolderEntry& entry) {
                 return entry.IsDirectory() && IsContentFolderName(entry.m_strName);

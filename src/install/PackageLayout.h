@@ -4,6 +4,7 @@
 #include <string_view>
 #include <vector>
 
+#include "platform/FileOperations.h"
 #include "platform/FolderListing.h"
 
 namespace install {
@@ -18,16 +19,18 @@ bool IsSystemName(std::string_view name);
 bool IsContentFolderName(std::string_view name);
 
 // A folder's entries without "." and ".." and without system files.
-std::vector<platform::CFolderEntry> ListPackageFolder(const std::string& folder,
+std::vector<platform::CFolderEntry> ListPackageFolder(platform::CFileOperations& fs,
+                                                      const std::string& folder,
                                                       std::string_view pattern = "*.*");
 
 // The content folders directly inside a folder.
-std::vector<platform::CFolderEntry> ListContentFolders(const std::string& folder);
+std::vector<platform::CFolderEntry> ListContentFolders(platform::CFileOperations& fs,
+                                                       const std::string& folder);
 
 // The folder of a package without maps that mirrors the mod directory: the
 // root, or the innermost of a chain of folders each wrapping everything, when
 // it holds a content folder. Empty when there is none.
-std::string FindContentRoot(const std::string& root);
+std::string FindContentRoot(platform::CFileOperations& fs, const std::string& root);
 
 // The .tga files among the entries that form complete skies: six faces
 // <name>up, dn, lf, rt, ft and bk of one name.

@@ -52,7 +52,7 @@ void CInstallEngine::InstallSkinFiles(const std::string& folder) {
     }
     RunCopyPasses(folder, kPassesBeforeImages, accepted);
     // Interface images go to gfx/vgui; the six faces of a sky belong in gfx/env.
-    const std::vector<platform::CFolderEntry> images = ListPackageFolder(folder, "*.tga");
+    const std::vector<platform::CFolderEntry> images = ListPackageFolder(m_fs, folder, "*.tga");
     const std::vector<platform::CFolderEntry> sky = SkyFaces(images);
     std::vector<platform::CFolderEntry> interface;
     std::copy_if(images.begin(), images.end(), std::back_inserter(interface),
@@ -66,14 +66,14 @@ void CInstallEngine::InstallSkinFiles(const std::string& folder) {
 
     // Texture wads are loaded from the mod directory itself; the player decal
     // has its own row below.
-    std::vector<platform::CFolderEntry> wads = ListPackageFolder(folder, "*.wad");
+    std::vector<platform::CFolderEntry> wads = ListPackageFolder(m_fs, folder, "*.wad");
     std::erase_if(wads, [](const platform::CFolderEntry& wad) {
         return platform::EqualsNoCase(wad.m_strName, kPlayerDecal);
     });
     CopyFiles(wads, m_strModDir);
 
     if (!sky.empty()) {
-        const std::string gfx = platform::ResolvePath(ModPath("/gfx"));
+        const std::string gfx = m_fs.ResolvePath(ModPath("/gfx"));
         if (accepted[kGfx] && ConfirmDirectory(gfx, "env")) {
             CreateConfirmedFolder(JoinPath(gfx, "env"));
             CopyFiles(sky, ModPath("/gfx/env"));
@@ -86,7 +86,7 @@ void CInstallEngine::InstallSkinFiles(const std::string& folder) {
 
     for (const SPlayerModel& model : kPlayerModels) {
         const std::vector<platform::CFolderEntry> found =
-            ListPackageFolder(folder, model.m_szFileName);
+            ListPackageFolder(m_fs, folder, model.m_szFileName);
         if (found.empty() || found.front().IsDirectory()) {
             continue;
         }
@@ -95,7 +95,7 @@ void CInstallEngine::InstallSkinFiles(const std::string& folder) {
             if (!accepted[kModels]) {
                 continue;
             }
-            const std::string models = platform::ResolvePath(ModPath("/models"));
+            const std::string models = m_fs.ResolvePath(ModPath("/models"));
             if (!ConfirmDirectory(models, "player")) {
                 if (m_bAbort) {
                     return;
@@ -103,7 +103,7 @@ void CInstallEngine::InstallSkinFiles(const std::string& folder) {
                 continue;
             }
             CreateConfirmedFolder(JoinPath(models, "player"));
-            const std::string player = platform::ResolvePath(JoinPath(models, "player"));
+            const std::string player = m_fs.ResolvePath(JoinPath(models, "player"));
             if (!ConfirmDirectory(player, model.m_szModelFolder)) {
                 if (m_bAbort) {
                     return;
@@ -120,7 +120,8 @@ void CInstallEngine::InstallSkinFiles(const std::string& folder) {
         }
         // The game loads a model's textures from <model>T.mdl beside it.
         const std::string textures = std::string(model.m_szModelFolder) + "T.mdl";
-        const std::vector<platform::CFolderEntry> texture = ListPackageFolder(folder, textures);
+        const std::vector<platform::CFolderEntry> texture =
+            ListPackageFolder(m_fs, folder, textures);
         if (!texture.empty() && !texture.front().IsDirectory()) {
             CopyPlayerModelFile(texture.front().m_strPath, JoinPath(destinationFolder, textures));
         }
@@ -129,15 +130,21 @@ void CInstallEngine::InstallSkinFiles(const std::string& folder) {
 
 void CInstallEngine::CopyPlayerModelFile(const std::string& source,
                                          const std::string& destinationFile) {
-    const std::string destination = platform::ResolvePath(destinationFile);
+    std::string destination;
     // No retry after clearing a read-only destination here, unlike other copies.
-    if (platform::CopyFile(source, destination) != platform::kErrorSuccess) {
+    const platform::ErrorCode error = m_fs.CopyFile(source, destinationFile, destination);
+    if (error == platform::kErrorSameFile) {
+        Log(destination + " is the dropped file itself, left as it is.\r\n");
+        m_account.MarkInstalled(source);
+        return;
+    }
+    if (error != platform::kErrorSuccess) {
         m_account.MarkNotInstalled(source, reason::kCopyFailed);
         ShowError("Error Code 100");
     } else {
         m_account.MarkInstalled(source);
     }
-    ProbeAndLog(destination, "Error Code 101", "Error Code 102");
+    ProbeAndLog(destination, error == platform::kErrorSuccess, "Error Code 101", "Error Code 102");
 }
 
 }  // namespace install

@@ -12,18 +12,18 @@ void CInstallEngine::InstallStructuredMap(const std::string& packageRoot) {
 }
 
 void CInstallEngine::CopyTree(const std::string& source, const std::string& destination) {
-    for (const platform::CFolderEntry& entry : ListPackageFolder(source)) {
+    for (const platform::CFolderEntry& entry : ListPackageFolder(m_fs, source)) {
         if (entry.IsDirectory()) {
             // A package that holds the mod directory itself would otherwise copy it
             // into itself without end.
-            if (platform::IsSameFile(entry.m_strPath, m_strModDir)) {
+            if (m_fs.IsSameFile(entry.m_strPath, m_strModDir)) {
                 m_account.MarkPassedOver(entry.m_strPath);
                 continue;
             }
             if (ConfirmDirectory(destination, entry.m_strName)) {
                 const std::string folder = JoinPath(destination, entry.m_strName);
                 CreateConfirmedFolder(folder);
-                CopyTree(entry.m_strPath, platform::ResolvePath(folder));
+                CopyTree(entry.m_strPath, m_fs.ResolvePath(folder));
             } else {
                 m_account.MarkDeclinedFolder(entry.m_strPath);
             }
@@ -42,8 +42,15 @@ void CInstallEngine::CopyTree(const std::string& source, const std::string& dest
 }
 
 void CInstallEngine::CreateConfirmedFolder(const std::string& path) {
-    // A failure shows up as copy errors for the files meant to go inside.
-    platform::CreateDirectory(path);
+    // A folder that is there already was found by the question; a failure
+    // shows up again as copy errors for the files meant to go inside.
+    const platform::ErrorCode error = m_fs.CreateDirectory(path);
+    if (error == platform::kErrorSuccess) {
+        Log("Directory \"" + path + "\" created.\r\n");
+    } else if (error != platform::kErrorAlreadyExists) {
+        Log("Directory \"" + path + "\" could not be created (error " + std::to_string(error) +
+            ").\r\n");
+    }
 }
 
 }  // namespace install

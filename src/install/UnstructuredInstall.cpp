@@ -34,7 +34,7 @@ void CInstallEngine::RunCopyPasses(const std::string& folder, const std::vector<
         if (pass.m_nQuestion < 0 || accepted[static_cast<std::size_t>(pass.m_nQuestion)]) {
             CopyFilesByExtension(folder, ModPath(pass.m_szDestination), pass.m_szExtension);
         } else {
-            MarkDeclined(ListPackageFolder(folder, std::string("*.") + pass.m_szExtension));
+            MarkDeclined(ListPackageFolder(m_fs, folder, std::string("*.") + pass.m_szExtension));
         }
     }
 }
@@ -48,7 +48,7 @@ bool CInstallEngine::AskDirectories(const std::vector<SDirectoryQuestion>& quest
             !accepted[static_cast<std::size_t>(question.m_nParentQuestion)]) {
             continue;
         }
-        const std::string parent = platform::ResolvePath(ModPath(question.m_szParent));
+        const std::string parent = m_fs.ResolvePath(ModPath(question.m_szParent));
         if (ConfirmDirectory(parent, question.m_szName)) {
             accepted[i] = true;
             CreateConfirmedFolder(JoinPath(parent, question.m_szName));
@@ -92,7 +92,7 @@ void CInstallEngine::InstallUnstructuredMap(const std::string& folder) {
         return;
     }
     RunCopyPasses(folder, kPasses, accepted);
-    if (!ListPackageFolder(folder, "*.wav").empty()) {
+    if (!ListPackageFolder(m_fs, folder, "*.wav").empty()) {
         // Advice, not an error: the game fetches sounds from the server itself.
         m_messageBoxes.MessageBox(
             "Sound files are included with this map which may not be installed,\n"

@@ -5,6 +5,7 @@
 #include <string>
 
 #include "ErrorCodes.h"
+#include "FileOperations.h"
 
 namespace platform {
 
@@ -60,8 +61,6 @@ ErrorCode SetFileMode(const std::string& path, std::uint32_t mode);
 ErrorCode SetLastWriteTime(const std::string& path, std::time_t lastWrite);
 
 // The presence probe: opens an existing file (never a folder) and closes it again.
-using ProbeHandle = std::intptr_t;
-constexpr ProbeHandle kInvalidProbeHandle = -1;
 ProbeHandle OpenProbe(const std::string& path, ErrorCode* error = nullptr);
 ErrorCode CloseProbe(ProbeHandle handle);
 
@@ -80,16 +79,16 @@ ErrorCode DeleteFile(const std::string& path);
 // Removes an empty folder.
 ErrorCode RemoveDirectory(const std::string& path);
 
-// Bytes free for the user on the file system holding the path; 0 when unknown.
-std::uint64_t FreeSpace(const std::string& path);
+// Bytes free for the user on the file system holding the path; none when unknown.
+std::optional<std::uint64_t> FreeSpace(const std::string& path);
 
 // A path as a user gives it, made absolute against the current folder, with
 // "." and ".." folded away and no trailing separator.
 std::string NormalisePath(const std::string& path);
 
-// The per-user folder under which archives are staged: on Linux
-// ${XDG_CACHE_HOME:-$HOME/.cache}/quarvel/__Orlimb_Temp.
-std::string StagingRoot();
+// The per-user folder under which each drop makes its private staging folder:
+// on Linux ${XDG_CACHE_HOME:-$HOME/.cache}/quarvel.
+std::string StagingBase();
 
 // The per-user folder holding the settings file: on Linux
 // ${XDG_CONFIG_HOME:-$HOME/.config}/Quarvel.

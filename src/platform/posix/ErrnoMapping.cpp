@@ -49,6 +49,10 @@ ErrorCode ErrorFromErrno(int error, const std::string& path) {
             return kErrorPathNotFound;
         case EIO:
             return kErrorIoDevice;
+        case ENXIO:  // a FIFO without a reader, a device without its hardware
+            return kErrorNotRegularFile;
+        case ELOOP:  // a link where none may be followed
+            return kErrorLinkInTheWay;
         default:
             return kErrorGenFailure;
     }

@@ -64,7 +64,8 @@ bool CFile::Open(const std::string& path, unsigned flags, CFileException* error)
     }
     // A file is created where none is, as a rule: its folder is listed first.
     const std::string real = (flags & modeCreate) ? ResolveNewFilePath(path) : ResolvePath(path);
-    int oflags = O_CLOEXEC;
+    // Never blocking in open: a FIFO would wait for its other end.
+    int oflags = O_CLOEXEC | O_NONBLOCK;
     switch (flags & 0x3) {
         case modeWrite:
             oflags |= O_WRONLY;
@@ -85,13 +86,20 @@ bool CFile::Open(const std::string& path, unsigned flags, CFileException* error)
     }
     const int fd = ::open(real.c_str(), oflags, 0666);
     if (fd >= 0) {
-        // Opened for writing it cannot be a folder (the kernel refuses that with
-        // EISDIR), so only a read needs the check.
+        // Only regular files hold data to read or room to write: a folder is
+        // refused as access denied, a FIFO, device or socket as no file.
         struct stat info {};
-        if ((oflags & O_ACCMODE) == O_RDONLY && ::fstat(fd, &info) == 0 && S_ISDIR(info.st_mode)) {
+        if (::fstat(fd, &info) != 0 || S_ISDIR(info.st_mode)) {
             ::close(fd);
             errno = EISDIR;
+        } else if (!S_ISREG(info.st_mode)) {
+            ::close(fd);
+            if (error) {
+                *error = CFileException(CFileException::invalidFile, real, kErrorNotRegularFile);
+            }
+            return false;
         } else {
+            ::fcntl(fd, F_SETFL, ::fcntl(fd, F_GETFL) & ~O_NONBLOCK);
             m_hFile = fd;
             m_strFilePath = real;
             return true;

@@ -13,6 +13,7 @@
 #include "../FileSystem.h"
 #include "../TextCase.h"
 #include "ErrnoMapping.h"
+#include "FileSystemPosixInternal.h"
 #include "PosixHandles.h"
 
 namespace platform {
@@ -145,13 +146,13 @@ ErrorCode CopyInPlace(int from, const struct stat& source, const std::string& de
 
 }  // namespace
 
-namespace {
+namespace posix {
 
 // ResolvePath, also telling whether the path exists as written. With
 // listFirst (for a name that is most likely new) the folder is listed before
 // the name is looked up itself: a name missing from the listing needs no
 // lookup.
-std::string Resolve(const std::string& path, bool& exists, bool listFirst = false) {
+std::string Resolve(const std::string& path, bool& exists, bool listFirst) {
     // A name in an existing folder, as for nearly every file about to be
     // written: when the folder exists as written (it can be listed), so does
     // each folder above it, and only the last component can need a search.
@@ -223,7 +224,9 @@ std::string Resolve(const std::string& path, bool& exists, bool listFirst = fals
     return resolved;
 }
 
-}  // namespace
+}  // namespace posix
+
+using posix::Resolve;
 
 std::string ResolvePath(const std::string& path) {
     bool exists = false;
@@ -262,16 +265,27 @@ bool IsSameFile(const std::string& a, const std::string& b) {
            first.st_ino == second.st_ino;
 }
 
-namespace {
+namespace posix {
 
-// CopyFile to a resolved destination; missing says that it was just found not
-// to exist, which spares looking again.
+unsigned OrdinaryFileMode(bool readOnly) {
+    // Read once: setting the mask is the only way to learn it.
+    static const mode_t kUmask = [] {
+        const mode_t mask = ::umask(022);
+        ::umask(mask);
+        return mask;
+    }();
+    const mode_t mode = 0666 & ~kUmask;
+    return readOnly ? (mode & ~0222u) : mode;
+}
+
 ErrorCode CopyToResolved(const std::string& source, const std::string& to, bool missing) {
+    // Never blocking: a FIFO opened for reading would wait for a writer.
+    constexpr int kReadFlags = O_RDONLY | O_CLOEXEC | O_NONBLOCK;
     std::string from = source;
-    int fd = ::open(from.c_str(), O_RDONLY | O_CLOEXEC);
+    int fd = ::open(from.c_str(), kReadFlags);
     if (fd < 0) {
         from = ResolvePath(source);
-        fd = ::open(from.c_str(), O_RDONLY | O_CLOEXEC);
+        fd = ::open(from.c_str(), kReadFlags);
     }
     CFd in(fd);
     if (in.Get() < 0) {
@@ -284,17 +298,29 @@ ErrorCode CopyToResolved(const std::string& source, const std::string& to, bool 
     if (S_ISDIR(sourceInfo.st_mode)) {
         return kErrorAccessDenied;
     }
+    if (!S_ISREG(sourceInfo.st_mode)) {
+        // A device would be copied until the disk is full.
+        return kErrorNotRegularFile;
+    }
+    ::fcntl(in.Get(), F_SETFL, ::fcntl(in.Get(), F_GETFL) & ~O_NONBLOCK);
     struct stat existing {};
     if (!missing && ::lstat(to.c_str(), &existing) == 0) {
-        if (S_ISLNK(existing.st_mode)) {
-            struct stat target {};
-            if (::stat(to.c_str(), &target) == 0 && S_ISREG(target.st_mode)) {
-                if ((target.st_mode & S_IWUSR) == 0) {
-                    return kErrorAccessDenied;
-                }
-                return CopyInPlace(in.Get(), sourceInfo, to);
+        struct stat target = existing;
+        const bool link = S_ISLNK(existing.st_mode);
+        if (link && ::stat(to.c_str(), &target) != 0) {
+            target = existing;
+        }
+        if (target.st_dev == sourceInfo.st_dev && target.st_ino == sourceInfo.st_ino) {
+            // Writing a file onto itself would empty it.
+            return kErrorSameFile;
+        }
+        if (link && S_ISREG(target.st_mode)) {
+            if ((target.st_mode & S_IWUSR) == 0) {
+                return kErrorAccessDenied;
             }
-        } else if (S_ISDIR(existing.st_mode) || (existing.st_mode & S_IWUSR) == 0) {
+            return CopyInPlace(in.Get(), sourceInfo, to);
+        }
+        if (!link && (S_ISDIR(existing.st_mode) || (existing.st_mode & S_IWUSR) == 0)) {
             return kErrorAccessDenied;
         }
     }
@@ -305,7 +331,9 @@ ErrorCode CopyToResolved(const std::string& source, const std::string& to, bool 
         return LastError(to);
     }
     int error = CopyData(in.Get(), out.Get());
-    if (error == 0 && ::fchmod(out.Get(), sourceInfo.st_mode & 07777 & ~(S_ISUID | S_ISGID)) != 0) {
+    // Ordinary permissions, whatever bits an archive or a package carried.
+    if (error == 0 &&
+        ::fchmod(out.Get(), OrdinaryFileMode((sourceInfo.st_mode & S_IWUSR) == 0)) != 0) {
         error = errno;
     }
     if (error == 0) {
@@ -325,7 +353,9 @@ ErrorCode CopyToResolved(const std::string& source, const std::string& to, bool 
     return kErrorSuccess;
 }
 
-}  // namespace
+}  // namespace posix
+
+using posix::CopyToResolved;
 
 ErrorCode CopyFile(const std::string& source, const std::string& destination) {
     std::string written;
@@ -458,10 +488,10 @@ ErrorCode RemoveDirectory(const std::string& path) {
     return ::rmdir(real.c_str()) == 0 ? kErrorSuccess : LastError(real);
 }
 
-std::uint64_t FreeSpace(const std::string& path) {
+std::optional<std::uint64_t> FreeSpace(const std::string& path) {
     struct statvfs info {};
     if (::statvfs(path.c_str(), &info) != 0 && ::statvfs(ResolvePath(path).c_str(), &info) != 0) {
-        return 0;
+        return std::nullopt;
     }
     return static_cast<std::uint64_t>(info.f_bavail) * info.f_frsize;
 }

@@ -39,8 +39,8 @@ std::string NormalisePath(const std::string& path) {
     return normal;
 }
 
-std::string StagingRoot() {
-    return BaseFolder("XDG_CACHE_HOME", ".cache") + "/quarvel/__Orlimb_Temp";
+std::string StagingBase() {
+    return BaseFolder("XDG_CACHE_HOME", ".cache") + "/quarvel";
 }
 
 std::string SettingsFolder() {

@@ -22,7 +22,7 @@ class CEngineTest : public ::testing::Test {
         MakeFolder(m_strMod + "/sound");
         WriteFile(m_temp / "hl/hl.exe", "");
         m_engine.SetModDirectory(m_strMod);
-        m_engine.SetStagingRoot(m_temp / "cache/quarvel/__Orlimb_Temp");
+        m_engine.SetStagingBase(m_temp / "cache/quarvel");
     }
 
     void TearDown() override {

@@ -162,19 +162,6 @@ TEST_F(InstallDriver, APackageHoldingTheModDirectoryDoesNotCopyItIntoItself) {
     EXPECT_FALSE(Exists(Mod("cstrike")));
 }
 
-TEST_F(InstallDriver, StagingRootThatCannotBeMadeIsLoggedAndTheDropGoesOn) {
-    WriteFile(m_temp / "blocked", "a file where a folder should be");
-    m_engine.SetStagingRoot(m_temp / "blocked/__Orlimb_Temp");
-    WriteFile(m_temp / "pkg/maps/de_x.bsp", "x");
-
-    Drop({"pkg"});
-
-    const std::string root = m_temp / "blocked/__Orlimb_Temp";
-    EXPECT_EQ(Log(), "Error D3: " + root + " could not be created\r\nError Code: 3\r\n" +
-                         kStructuredHeader + Copied("maps/de_x.bsp") + kFinished +
-                         "Error D2: " + root + " \r\n3");
-}
-
 TEST_F(InstallDriver, RefreshCountsLineBreaksAcrossPiecesAndSendsOnlyWhatIsNew) {
     m_engine.AppendLog("one\r");
     m_engine.RefreshLog();

@@ -77,7 +77,7 @@ TEST(FileSystem, ANewNameInAnExistingFolderResolvesLikeAnyOther) {
 TEST(FileSystem, CopyReplacesKeepingModeAndTimeButRefusesReadOnlyFiles) {
     CTempFolder temp;
     WriteFile(temp / "src/a.bsp", "new map");
-    ASSERT_EQ(::chmod((temp / "src/a.bsp").c_str(), 0640), 0);
+    ASSERT_EQ(::chmod((temp / "src/a.bsp").c_str(), 04777), 0);  // set-id and world-writable
     const struct timespec times[2] = {{1000000000, 0}, {1000000000, 0}};
     ASSERT_EQ(::utimensat(AT_FDCWD, (temp / "src/a.bsp").c_str(), times, 0), 0);
     WriteFile(temp / "dst/a.bsp", "old map");
@@ -85,7 +85,10 @@ TEST(FileSystem, CopyReplacesKeepingModeAndTimeButRefusesReadOnlyFiles) {
     EXPECT_EQ(CopyFile(temp / "src/a.bsp", temp / "dst/A.BSP"), kErrorSuccess);
     EXPECT_EQ(ReadFile(temp / "dst/a.bsp"), "new map");  // replaced under its existing name
     EXPECT_FALSE(Exists(temp / "dst/A.BSP"));
-    EXPECT_EQ(ModeOf(temp / "dst/a.bsp"), 0640u);
+    // Ordinary permissions, whatever the source had: 0666 less the umask.
+    const mode_t umask = ::umask(022);
+    ::umask(umask);
+    EXPECT_EQ(ModeOf(temp / "dst/a.bsp"), 0666u & ~umask);
     struct stat info {};
     ASSERT_EQ(::stat((temp / "dst/a.bsp").c_str(), &info), 0);
     EXPECT_EQ(info.st_mtim.tv_sec, 1000000000);
@@ -131,11 +134,11 @@ TEST(FileSystem, UserFoldersFollowTheXdgVariables) {
     CScopedEnvironment home("HOME", "/home/player");
     {
         CScopedEnvironment cache("XDG_CACHE_HOME", "/somewhere/cache");
-        EXPECT_EQ(StagingRoot(), "/somewhere/cache/quarvel/__Orlimb_Temp");
+        EXPECT_EQ(StagingBase(), "/somewhere/cache/quarvel");
     }
     {
         CScopedEnvironment cache("XDG_CACHE_HOME", "relative/ignored");
-        EXPECT_EQ(StagingRoot(), "/home/player/.cache/quarvel/__Orlimb_Temp");
+        EXPECT_EQ(StagingBase(), "/home/player/.cache/quarvel");
     }
     CScopedEnvironment config("XDG_CONFIG_HOME", "/cfg");
     EXPECT_EQ(SettingsFolder(), "/cfg/Quarvel");

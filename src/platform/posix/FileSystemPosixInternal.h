@@ -1,0 +1,22 @@
+#pragma once
+
+#include <string>
+
+#include "../ErrorCodes.h"
+
+namespace platform::posix {
+
+// ResolvePath, also telling whether the path exists as written. With
+// listFirst (for a name that is most likely new) the folder is listed before
+// the name is looked up itself.
+std::string Resolve(const std::string& path, bool& exists, bool listFirst = false);
+
+// CopyFile to a destination already resolved; missing says that it was just
+// found not to exist, which spares looking again.
+ErrorCode CopyToResolved(const std::string& source, const std::string& to, bool missing);
+
+// The permission bits of a file the program writes: 0666 less the umask, and
+// no write bits for a read-only source.
+unsigned OrdinaryFileMode(bool readOnly);
+
+}  // namespace platform::posix
