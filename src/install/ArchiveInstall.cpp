@@ -20,10 +20,6 @@ namespace {
 constexpr std::uint64_t kFreeSpaceMargin = 64ull << 20;
 // Archives inside archives are unpacked this many levels deep at most.
 constexpr std::size_t kMaxArchiveDepth = 8;
-// What one drop may unpack at the most: a small archive of nested archives
-// must not turn into millions of files or terabytes.
-constexpr int kMaxArchivesPerDrop = 1000;
-constexpr std::uint64_t kMaxEntriesPerDrop = 1'000'000;
 
 std::string OpenFailure(const zip::CZipException& fault) {
     if (fault.m_nCause == zip::CZipException::EndRecordNotFound) {
@@ -66,9 +62,10 @@ void CInstallEngine::InstallArchive(const std::string& archivePath) {
         SkipArchive(archivePath, "there is no staging folder to unpack it in");
         return;
     }
-    if (m_nArchivesStaged >= kMaxArchivesPerDrop) {
+    // A small archive of nested archives must not turn into millions of files.
+    if (m_nArchivesStaged >= m_budget.m_nArchives) {
         SkipArchive(archivePath, "the drop has unpacked its limit of " +
-                                     std::to_string(kMaxArchivesPerDrop) + " archives");
+                                     std::to_string(m_budget.m_nArchives) + " archives");
         return;
     }
     // An archive that holds itself, or nesting without end, is not unpacked again.
@@ -207,9 +204,9 @@ std::string CInstallEngine::CheckBudget(const zip::CZipReader& reader) const {
             bytes += entry.m_nUncompressedSize;
         }
     }
-    if (m_nEntriesExtracted + entries > kMaxEntriesPerDrop) {
+    if (m_nEntriesExtracted + entries > m_budget.m_nEntries) {
         return "its " + std::to_string(entries) + " entries would pass the drop's limit of " +
-               std::to_string(kMaxEntriesPerDrop) + " entries";
+               std::to_string(m_budget.m_nEntries) + " entries";
     }
     // Declared sizes are checked against the data before anything is
     // written, so they are what extraction will write at the most.

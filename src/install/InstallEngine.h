@@ -60,6 +60,13 @@ class CInstallEngine {
     const SDropSummary& GetDropSummary() const { return m_summary; }
     // The staging folder of the current or last drop (gone once a drop ends).
     const std::string& GetStagingRoot() const { return m_strStagingRoot; }
+    // What one drop may unpack at the most: archives staged and entries
+    // extracted (bytes are bounded by the free space).
+    struct SDropBudget {
+        int m_nArchives = 1000;
+        std::uint64_t m_nEntries = 1'000'000;
+    };
+    void SetDropBudget(const SDropBudget& budget) { m_budget = budget; }
     // Where each drop makes its private staging folder.
     void SetStagingBase(const std::string& stagingBase) { m_strStagingBase = stagingBase; }
 
@@ -205,6 +212,7 @@ class CInstallEngine {
     int m_nErrorCount = 0;
     std::string m_strStagingBase;
     std::string m_strStagingRoot;
+    SDropBudget m_budget;
     // What the drop has taken on so far, against its budget.
     int m_nArchivesStaged = 0;
     std::uint64_t m_nEntriesExtracted = 0;

@@ -78,6 +78,11 @@ int RemoveAt(int parent, const std::string& name) {
 int OpenBase(const std::string& base) {
     const int fd = ::open(base.c_str(), kFolderFlags);
     if (fd < 0) {
+        // A link is refused as ENOTDIR when a folder is asked for: say it is a link.
+        struct stat info {};
+        if (::lstat(base.c_str(), &info) == 0 && S_ISLNK(info.st_mode)) {
+            errno = ELOOP;
+        }
         return -1;
     }
     struct stat info {};

@@ -6,6 +6,7 @@
 #include <string>
 #include <vector>
 
+#include "FaultyFileOperations.h"
 #include "RecordingLogSink.h"
 #include "ScriptedMessageBoxHost.h"
 #include "TempFolder.h"
@@ -90,7 +91,9 @@ class CEngineTest : public ::testing::Test {
     std::string m_strMod = m_temp / "hl/cstrike";
     CScriptedMessageBoxHost m_boxes;
     CRecordingLogSink m_log;
-    install::CInstallEngine m_engine{m_boxes, m_log};
+    // The real file system, unless a test makes a call fail.
+    CFaultyFileOperations m_fs;
+    install::CInstallEngine m_engine{m_boxes, m_log, m_fs};
 };
 
 }  // namespace quarvel::test
