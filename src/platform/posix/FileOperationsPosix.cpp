@@ -10,21 +10,12 @@
 namespace platform {
 namespace {
 
-// A path the index can settle: absolute, one separator between components, no
-// "." or ".." and no separator at the end. Others take the full walk.
-bool IsPlainPath(const std::string& path) {
-    if (path.size() < 2 || path[0] != '/' || path.back() == '/' ||
-        path.find("//") != std::string::npos) {
-        return false;
-    }
-    return path.find("/./") == std::string::npos && path.find("/../") == std::string::npos &&
-           !path.ends_with("/.") && !path.ends_with("/..");
-}
-
 class CPosixFileOperations : public CFileOperations {
   public:
-    void BeginDrop() override { m_caseIndex.Clear(); }
-    void EndDrop() override { m_caseIndex.Clear(); }
+    // What the index remembers is checked before each use; it is let go
+    // between drops only to keep memory small.
+    void BeginDrop() override {}
+    void EndDrop() override { posix::ProcessCaseIndex().Clear(); }
 
     std::vector<CFolderEntry> ListFolder(const std::string& folder,
                                          std::string_view pattern) override {
@@ -32,8 +23,7 @@ class CPosixFileOperations : public CFileOperations {
     }
 
     std::string ResolvePath(const std::string& path) override {
-        bool exists = false;
-        return Resolve(path, exists);
+        return platform::ResolvePath(path);
     }
 
     EPathKind Kind(const std::string& path) override {
@@ -55,15 +45,7 @@ class CPosixFileOperations : public CFileOperations {
 
     ErrorCode CopyFile(const std::string& source, const std::string& destination,
                        std::string& written) override {
-        bool exists = false;
-        written = Resolve(destination, exists);
-        // The index may miss what another program made meanwhile: the copy
-        // still looks at the destination itself, which costs no listing.
-        const ErrorCode error = posix::CopyToResolved(source, written, false);
-        if (error == kErrorSuccess) {
-            Created(written);
-        }
-        return error;
+        return platform::CopyFile(source, destination, written);
     }
 
     ErrorCode SetArchiveOnly(const std::string& path) override {
@@ -74,20 +56,13 @@ class CPosixFileOperations : public CFileOperations {
     ErrorCode CloseProbe(ProbeHandle handle) override { return platform::CloseProbe(handle); }
 
     ErrorCode CreateDirectory(const std::string& path) override {
-        return Made(platform::CreateDirectory(path), path);
+        return platform::CreateDirectory(path);
     }
     ErrorCode CreatePrivateDirectory(const std::string& path) override {
-        return Made(platform::CreatePrivateDirectory(path), path);
+        return platform::CreatePrivateDirectory(path);
     }
-
-    ErrorCode DeleteFile(const std::string& path) override {
-        m_caseIndex.Forget(posix::ParentOf(path));
-        return platform::DeleteFile(path);
-    }
-
+    ErrorCode DeleteFile(const std::string& path) override { return platform::DeleteFile(path); }
     ErrorCode RemoveDirectory(const std::string& path) override {
-        m_caseIndex.Forget(path);
-        m_caseIndex.Forget(posix::ParentOf(path));
         return platform::RemoveDirectory(path);
     }
 
@@ -98,44 +73,9 @@ class CPosixFileOperations : public CFileOperations {
     ErrorCode CreateStaging(const std::string& base, std::string& folder) override {
         return m_staging.Create(base, folder);
     }
-    ErrorCode RemoveStaging(const std::string& folder) override {
-        m_caseIndex.Clear();
-        return m_staging.Remove(folder);
-    }
+    ErrorCode RemoveStaging(const std::string& folder) override { return m_staging.Remove(folder); }
 
   private:
-    // The path as Resolve would give it, with the letter case of a name in a
-    // folder that exists as written settled by the index.
-    std::string Resolve(const std::string& path, bool& exists) {
-        if (IsPlainPath(path)) {
-            const std::size_t slash = path.rfind('/');
-            const std::string folder = slash == 0 ? std::string("/") : path.substr(0, slash);
-            const std::string name = path.substr(slash + 1);
-            std::string found;
-            if (m_caseIndex.Find(folder, name, found)) {
-                exists = !found.empty();
-                return exists ? path.substr(0, slash + 1) + found : path;
-            }
-        }
-        return posix::Resolve(path, exists);
-    }
-
-    void Created(const std::string& path) {
-        const std::size_t slash = path.rfind('/');
-        if (slash != std::string::npos && IsPlainPath(path)) {
-            m_caseIndex.Add(slash == 0 ? std::string("/") : path.substr(0, slash),
-                            path.substr(slash + 1));
-        }
-    }
-
-    ErrorCode Made(ErrorCode error, const std::string& path) {
-        if (error == kErrorSuccess) {
-            Created(path);
-        }
-        return error;
-    }
-
-    posix::CCaseIndex m_caseIndex;
     posix::CStagingFolders m_staging;
 };
 

@@ -7,6 +7,7 @@
 #include "../File.h"
 #include "../FileSystem.h"
 #include "ErrnoMapping.h"
+#include "FileSystemPosixInternal.h"
 
 namespace platform {
 namespace {
@@ -99,7 +100,10 @@ bool CFile::Open(const std::string& path, unsigned flags, CFileException* error)
             }
             return false;
         } else {
-            ::fcntl(fd, F_SETFL, ::fcntl(fd, F_GETFL) & ~O_NONBLOCK);
+            // O_NONBLOCK means nothing to a regular file: it may stay set.
+            if (flags & modeCreate) {
+                posix::NoteCreated(real);
+            }
             m_hFile = fd;
             m_strFilePath = real;
             return true;

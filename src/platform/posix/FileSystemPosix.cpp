@@ -12,6 +12,7 @@
 
 #include "../FileSystem.h"
 #include "../TextCase.h"
+#include "CaseIndex.h"
 #include "ErrnoMapping.h"
 #include "FileSystemPosixInternal.h"
 #include "PosixHandles.h"
@@ -161,15 +162,27 @@ std::string Resolve(const std::string& path, bool& exists, bool listFirst) {
     // folder cannot be listed; the walk gives the same result for those.
     const std::size_t last = path.rfind('/');
     const auto searchFolder = [&](bool* exact, std::string& resolved) {
-        if (last == std::string::npos || last + 1 == path.size() ||
-            path.find("//") != std::string::npos) {
-            return false;
-        }
-        const std::string name = path.substr(last + 1);
-        const std::string folder = last == 0 ? std::string("/") : path.substr(0, last);
+        std::string folder;
+        std::string name;
         std::string variant;
-        if (name == "." || name == ".." || !SearchCaseVariant(folder, name, variant, exact)) {
+        if (SplitForIndex(path, folder, name)) {
+            // The folder's listing is kept: a folder of many new files is
+            // listed once, not once a file.
+            if (!ProcessCaseIndex().Find(folder, name, variant)) {
+                return false;
+            }
+            if (exact) {
+                *exact = variant == name;
+            }
+        } else if (last == std::string::npos || last + 1 == path.size() ||
+                   path.find("//") != std::string::npos) {
             return false;
+        } else {
+            name = path.substr(last + 1);
+            folder = last == 0 ? std::string("/") : path.substr(0, last);
+            if (name == "." || name == ".." || !SearchCaseVariant(folder, name, variant, exact)) {
+                return false;
+            }
         }
         resolved = variant.empty() ? path : path.substr(0, last + 1) + variant;
         return true;
@@ -267,6 +280,14 @@ bool IsSameFile(const std::string& a, const std::string& b) {
 
 namespace posix {
 
+void NoteCreated(const std::string& path) {
+    std::string folder;
+    std::string name;
+    if (SplitForIndex(path, folder, name)) {
+        ProcessCaseIndex().Added(folder, name);
+    }
+}
+
 unsigned OrdinaryFileMode(bool readOnly) {
     // Read once: setting the mask is the only way to learn it.
     static const mode_t kUmask = [] {
@@ -302,9 +323,10 @@ ErrorCode CopyToResolved(const std::string& source, const std::string& to, bool 
         // A device would be copied until the disk is full.
         return kErrorNotRegularFile;
     }
-    ::fcntl(in.Get(), F_SETFL, ::fcntl(in.Get(), F_GETFL) & ~O_NONBLOCK);
+    // O_NONBLOCK means nothing to a regular file: it may stay set.
     struct stat existing {};
-    if (!missing && ::lstat(to.c_str(), &existing) == 0) {
+    const bool replacing = !missing && ::lstat(to.c_str(), &existing) == 0;
+    if (replacing) {
         struct stat target = existing;
         const bool link = S_ISLNK(existing.st_mode);
         if (link && ::stat(to.c_str(), &target) != 0) {
@@ -324,6 +346,33 @@ ErrorCode CopyToResolved(const std::string& source, const std::string& to, bool 
             return kErrorAccessDenied;
         }
     }
+    const bool readOnly = (sourceInfo.st_mode & S_IWUSR) == 0;
+    if (!replacing) {
+        // A new file is written in place: there is nothing to keep whole, and
+        // a copy that fails is removed again.
+        CFd out(::open(to.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_NOFOLLOW | O_CLOEXEC,
+                       readOnly ? 0444 : 0666));
+        if (out.Get() >= 0) {
+            int error = CopyData(in.Get(), out.Get());
+            if (error == 0) {
+                const struct timespec times[2] = {sourceInfo.st_atim, sourceInfo.st_mtim};
+                ::futimens(out.Get(), times);
+                if (::close(out.Release()) != 0) {
+                    error = errno;
+                }
+            }
+            if (error != 0) {
+                ::unlink(to.c_str());
+                return posix::ErrorFromErrno(error, to);
+            }
+            NoteCreated(to);
+            return kErrorSuccess;
+        }
+        if (errno != EEXIST) {
+            return LastError(to);
+        }
+        // Made by someone else meanwhile: replaced whole, as any existing file.
+    }
     const std::string folder = posix::ParentOf(StripTrailingSeparators(to));
     std::string temporary = (folder.empty() ? std::string(".") : folder) + "/.quarvel-copy-XXXXXX";
     CFd out(::mkostemp(temporary.data(), O_CLOEXEC));
@@ -332,8 +381,7 @@ ErrorCode CopyToResolved(const std::string& source, const std::string& to, bool 
     }
     int error = CopyData(in.Get(), out.Get());
     // Ordinary permissions, whatever bits an archive or a package carried.
-    if (error == 0 &&
-        ::fchmod(out.Get(), OrdinaryFileMode((sourceInfo.st_mode & S_IWUSR) == 0)) != 0) {
+    if (error == 0 && ::fchmod(out.Get(), OrdinaryFileMode(readOnly)) != 0) {
         error = errno;
     }
     if (error == 0) {
@@ -350,6 +398,7 @@ ErrorCode CopyToResolved(const std::string& source, const std::string& to, bool 
         ::unlink(temporary.c_str());
         return posix::ErrorFromErrno(error, to);
     }
+    NoteCreated(to);
     return kErrorSuccess;
 }
 
@@ -442,6 +491,7 @@ ErrorCode CloseProbe(ProbeHandle handle) {
 namespace {
 
 ErrorCode MakeDirectory(const std::string& path, mode_t mode) {
+    using posix::NoteCreated;
     bool exists = false;
     const std::string real = StripTrailingSeparators(Resolve(path, exists));
     if (exists) {
@@ -449,6 +499,7 @@ ErrorCode MakeDirectory(const std::string& path, mode_t mode) {
         return kErrorAlreadyExists;
     }
     if (::mkdir(real.empty() ? "" : real.c_str(), mode) == 0) {
+        NoteCreated(real);
         return kErrorSuccess;
     }
     if (errno == ENOENT || errno == ENOTDIR) {

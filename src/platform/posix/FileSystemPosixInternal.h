@@ -15,6 +15,9 @@ std::string Resolve(const std::string& path, bool& exists, bool listFirst = fals
 // found not to exist, which spares looking again.
 ErrorCode CopyToResolved(const std::string& source, const std::string& to, bool missing);
 
+// Keeps the letter-case index current after the program made an entry.
+void NoteCreated(const std::string& path);
+
 // The permission bits of a file the program writes: 0666 less the umask, and
 // no write bits for a read-only source.
 unsigned OrdinaryFileMode(bool readOnly);
