@@ -28,16 +28,16 @@ CTerminalMessageBoxHost MakeMessageBoxes(const SCliOptions& options) {
     return CTerminalMessageBoxHost(options.m_eAnswer, std::cin, std::cerr, kApplicationName);
 }
 
-int ListModDirectories(const SCliOptions& options) {
+int ListModDirectories(const SCliOptions& options, platform::CSettingsKeys& keys) {
     CTerminalMessageBoxHost messageBoxes = MakeMessageBoxes(options);
-    const std::vector<std::string> candidates = settings::FindModDirCandidates(messageBoxes);
+    const std::vector<std::string> candidates = settings::FindModDirCandidates(messageBoxes, keys);
     for (const std::string& candidate : candidates) {
         std::cout << candidate << '\n';
     }
     return candidates.empty() ? kExitCancelled : kExitInstalled;
 }
 
-int SetModDirectory(const SCliOptions& options) {
+int SetModDirectory(const SCliOptions& options, platform::CSettingsKeys& keys) {
     // Made absolute, but otherwise checked exactly as typed into the dialog.
     std::error_code ignored;
     std::string directory = std::filesystem::absolute(*options.m_strSetModDir, ignored).string();
@@ -50,7 +50,7 @@ int SetModDirectory(const SCliOptions& options) {
         default:
             return kExitUsage;
     }
-    settings::CSettingsStore store(messageBoxes);
+    settings::CSettingsStore store(messageBoxes, keys);
     if (!store.StoreModDirectory(directory)) {
         return kExitWithErrors;
     }
@@ -60,11 +60,11 @@ int SetModDirectory(const SCliOptions& options) {
 
 // The mod directory to install into: --mod-dir, else the stored one. Empty
 // after a message when there is none that can be used.
-std::string ChooseModDirectory(const SCliOptions& options) {
+std::string ChooseModDirectory(const SCliOptions& options, platform::CSettingsKeys& keys) {
     std::string directory;
     if (options.m_strModDir) {
         directory = platform::NormalisePath(*options.m_strModDir);
-    } else if (const auto stored = settings::ReadStoredModDirectory()) {
+    } else if (const auto stored = settings::ReadStoredModDirectory(keys)) {
         directory = platform::NormalisePath(*stored);
     } else {
         UsageError(
@@ -79,8 +79,8 @@ std::string ChooseModDirectory(const SCliOptions& options) {
     return platform::ResolvePath(directory);
 }
 
-int InstallPaths(const SCliOptions& options) {
-    const std::string modDirectory = ChooseModDirectory(options);
+int InstallPaths(const SCliOptions& options, platform::CSettingsKeys& keys) {
+    const std::string modDirectory = ChooseModDirectory(options, keys);
     if (modDirectory.empty()) {
         return kExitUsage;
     }
@@ -112,7 +112,7 @@ int InstallPaths(const SCliOptions& options) {
 
 }  // namespace
 
-int RunCli(const std::vector<std::string>& arguments) {
+int RunCli(const std::vector<std::string>& arguments, platform::CSettingsKeys& keys) {
     std::string error;
     const std::optional<SCliOptions> options = ParseCliOptions(arguments, error);
     if (!options) {
@@ -127,12 +127,12 @@ int RunCli(const std::vector<std::string>& arguments) {
         return kExitInstalled;
     }
     if (options->m_bListModDirs) {
-        return ListModDirectories(*options);
+        return ListModDirectories(*options, keys);
     }
     if (options->m_strSetModDir) {
-        return SetModDirectory(*options);
+        return SetModDirectory(*options, keys);
     }
-    return InstallPaths(*options);
+    return InstallPaths(*options, keys);
 }
 
 }  // namespace cli

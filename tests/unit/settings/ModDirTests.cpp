@@ -93,16 +93,17 @@ TEST(ModDirDiscovery, FakeSteamTrees) {
             expected.push_back(base + path);
         }
         CScriptedMessageBoxHost boxes;
+        platform::CSystemSettingsKeys keys;
         settings::CCandidateList found;
         std::string strDir = "unchanged";  // what the first-run mode sets
-        settings::CModDirDiscovery(boxes, found, strDir, true).FindSteamModDirs();
+        settings::CModDirDiscovery(boxes, found, strDir, true).FindSteamModDirs(keys);
         EXPECT_EQ(found.Items(), expected);
         // Only the tree without a SteamApps folder finds nothing, and says so.
         EXPECT_EQ(Boxes(boxes), expected.empty() ? Strings{kNoSteamApps} : Strings{});
         EXPECT_EQ(strDir, row.m_szLastFound  ? base + row.m_szLastFound
                           : expected.empty() ? "unchanged"
                                              : expected.front());
-        EXPECT_EQ(settings::FindModDirCandidates(boxes), expected);
+        EXPECT_EQ(settings::FindModDirCandidates(boxes, keys), expected);
     }
 }
 
@@ -113,7 +114,8 @@ TEST(ModDirDiscovery, InstallPathTooLongForItsBufferEndsTheLookup) {
     MakeFolder(longHome + "/.steam/root");
     CScopedEnvironment homeVariable("HOME", longHome);
     CScriptedMessageBoxHost boxes;
-    EXPECT_TRUE(settings::FindModDirCandidates(boxes).empty());
+    platform::CSystemSettingsKeys keys;
+    EXPECT_TRUE(settings::FindModDirCandidates(boxes, keys).empty());
     EXPECT_EQ(Boxes(boxes), Strings{" (0): Error Code 0"});
 }
 

@@ -90,7 +90,8 @@ class SettingsStoreTest : public testing::Test {
 
     CScopedHome m_home;
     CScriptedMessageBoxHost m_boxes;
-    CSettingsStore m_store{m_boxes};
+    CSystemSettingsKeys m_keys;
+    CSettingsStore m_store{m_boxes, m_keys};
     CFakeMainWindow m_window;
 };
 
@@ -98,11 +99,11 @@ TEST_F(SettingsStoreTest, KeyValuesAreLinesOfAPrivateFile) {
     const std::string kept = "# note\r\nshort=dword:2A\nupper=dword:0000ABCD\r\n";
     WriteSettings(kept + "twice=sz:1\nTWICE=sz:2\nlast=sz:no line end");
     ::chmod(m_home.SettingsFile().c_str(), 0600);  // kept when the file is replaced
-    CSettingsKey key;
-    ASSERT_EQ(key.Create(kSettingsKeyName), kErrorSuccess);
-    EXPECT_EQ(key.SetString("Twice", "a\\b\nc\rd"), kErrorSuccess);
-    EXPECT_EQ(key.SetDword("left", 0xFFFFFFECu), kErrorSuccess);
-    EXPECT_EQ(key.Close(), kErrorSuccess);
+    const auto key = m_keys.MakeKey();
+    ASSERT_EQ(key->Create(kSettingsKeyName), kErrorSuccess);
+    EXPECT_EQ(key->SetString("Twice", "a\\b\nc\rd"), kErrorSuccess);
+    EXPECT_EQ(key->SetDword("left", 0xFFFFFFECu), kErrorSuccess);
+    EXPECT_EQ(key->Close(), kErrorSuccess);
     EXPECT_EQ(fs::status(m_home.SettingsFile()).permissions(),
               fs::perms::owner_read | fs::perms::owner_write);
     // Other lines stay; the lines of a value fold into one.
@@ -111,17 +112,17 @@ TEST_F(SettingsStoreTest, KeyValuesAreLinesOfAPrivateFile) {
 
     CSettingsValue value;
     std::uint32_t number = 0;
-    ASSERT_EQ(key.Open(kSettingsKeyName), kErrorSuccess);
-    EXPECT_EQ(key.QueryDword("short", number), kErrorFileNotFound);
-    ASSERT_EQ(key.QueryDword("UPPER", number), kErrorSuccess);
+    ASSERT_EQ(key->Open(kSettingsKeyName), kErrorSuccess);
+    EXPECT_EQ(key->QueryDword("short", number), kErrorFileNotFound);
+    ASSERT_EQ(key->QueryDword("UPPER", number), kErrorSuccess);
     EXPECT_EQ(number, 0xABCDu);
-    EXPECT_EQ(key.QueryDword("twice", number), kErrorUnsupportedType);
-    ASSERT_EQ(key.QueryValue("twice", 400, value), kErrorSuccess);
+    EXPECT_EQ(key->QueryDword("twice", number), kErrorUnsupportedType);
+    ASSERT_EQ(key->QueryValue("twice", 400, value), kErrorSuccess);
     EXPECT_EQ(value.m_strData, std::string("a\\b\nc\rd") + '\0');
 
     ::unlink(m_home.SettingsFile().c_str());  // a pipe is no key
     ASSERT_EQ(::mkfifo(m_home.SettingsFile().c_str(), 0600), 0);
-    EXPECT_EQ(key.Open(kSettingsKeyName), kErrorAccessDenied);
+    EXPECT_EQ(key->Open(kSettingsKeyName), kErrorAccessDenied);
 }
 
 TEST_F(SettingsStoreTest, FirstRunThenAKeyWithOnlyTheDirectory) {
@@ -134,7 +135,7 @@ TEST_F(SettingsStoreTest, FirstRunThenAKeyWithOnlyTheDirectory) {
     LoadModDirectory(false);
     EXPECT_FALSE(Exists(m_home.SettingsFile()));
     LoadModDirectory(false, kIdOk, "/games/cstrike");
-    EXPECT_EQ(settings::ReadStoredModDirectory(), "/games/cstrike");
+    EXPECT_EQ(settings::ReadStoredModDirectory(m_keys), "/games/cstrike");
     EXPECT_EQ(fs::status(m_home.SettingsFolder()).permissions(), fs::perms::owner_all);
 
     // Without "left" nothing is applied to the window; the dialog comes only for Configure.
@@ -175,7 +176,7 @@ TEST_F(SettingsStoreTest, WindowValuesAsStored) {
         WriteSettings(WindowValues(row.m_szValues));
         CScriptedMessageBoxHost boxes;
         CFakeMainWindow window;
-        CSettingsStore(boxes).LoadWindowSettings(window);
+        CSettingsStore(boxes, m_keys).LoadWindowSettings(window);
         EXPECT_EQ(boxes.Texts(), *row.m_szMessage ? Strings{row.m_szMessage} : Strings{});
         EXPECT_EQ(window.m_calls, row.m_calls);
     }
@@ -194,7 +195,7 @@ TEST_F(SettingsStoreTest, UnwritableSettingsFolder) {
     WriteSettings("Directory=sz:/old\n");
     ::chmod(m_home.SettingsFolder().c_str(), 0555);
     CScriptedMessageBoxHost boxes;
-    CSettingsStore store(boxes);
+    CSettingsStore store(boxes, m_keys);
     store.SaveWindowSettings(m_window);
     EXPECT_FALSE(store.StoreModDirectory("/games/cstrike"));
     EXPECT_EQ(boxes.Texts(), Strings(7, "Error Code 11"));
@@ -218,7 +219,7 @@ TEST_F(SettingsStoreTest, DirectoryAsStored) {
         SCOPED_TRACE(dir);
         WriteSettings(file);
         CScriptedMessageBoxHost boxes;
-        CSettingsStore store(boxes);
+        CSettingsStore store(boxes, m_keys);
         CFakeMainWindow window;
         window.m_strModDir = "/before";
         store.LoadModDirectory(false, window, window);
