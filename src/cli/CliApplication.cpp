@@ -11,6 +11,7 @@
 #include "platform/FileSystem.h"
 #include "settings/ModDirDiscovery.h"
 #include "settings/ModDirValidation.h"
+#include "settings/PathText.h"
 #include "settings/SettingsStore.h"
 
 namespace cli {
@@ -18,6 +19,11 @@ namespace {
 
 constexpr const char* kApplicationName = "quarvel-cli";
 constexpr const char* kVersion = "0.1.0";
+#ifdef _WIN32
+constexpr const char* kGameProgramNames = "hl.exe";
+#else
+constexpr const char* kGameProgramNames = "hl.exe or hl_linux";
+#endif
 
 int UsageError(const std::string& message) {
     std::cerr << kApplicationName << ": " << message << '\n';
@@ -58,20 +64,49 @@ int SetModDirectory(const SCliOptions& options, platform::CSettingsKeys& keys) {
     return kExitInstalled;
 }
 
+// The stored mod directory, judged as the configuration dialog judges a typed
+// one: the settings file may have been edited by hand, or a directory kept
+// after the dialog's warning. Empty after a message when it will not do.
+std::string CheckStoredModDirectory(const std::string& stored) {
+    // A relative path would be resolved against whatever folder the command
+    // runs in, which may be anywhere.
+    const std::string directory =
+        settings::IsAbsolutePath(stored) ? platform::NormalisePath(stored) : stored;
+    std::string problem;
+    switch (settings::InspectModDirectory(directory)) {
+        case settings::EModDirState::kGood:
+            return platform::ResolvePath(directory);
+        case settings::EModDirState::kRelative:
+            problem = "is not an absolute path";
+            break;
+        case settings::EModDirState::kMissing:
+            problem = "is not an existing folder";
+            break;
+        case settings::EModDirState::kTooLong:
+            problem = "is too long";
+            break;
+        case settings::EModDirState::kWithoutGame:
+            problem = std::string("has no ") + kGameProgramNames + " beside it";
+            break;
+    }
+    UsageError("the stored mod directory " + directory + " " + problem +
+               "; store a good one with --set-mod-dir DIR");
+    return {};
+}
+
 // The mod directory to install into: --mod-dir, else the stored one. Empty
 // after a message when there is none that can be used.
 std::string ChooseModDirectory(const SCliOptions& options, platform::CSettingsKeys& keys) {
-    std::string directory;
-    if (options.m_strModDir) {
-        directory = platform::NormalisePath(*options.m_strModDir);
-    } else if (const auto stored = settings::ReadStoredModDirectory(keys)) {
-        directory = platform::NormalisePath(*stored);
-    } else {
+    if (!options.m_strModDir) {
+        if (const auto stored = settings::ReadStoredModDirectory(keys)) {
+            return CheckStoredModDirectory(*stored);
+        }
         UsageError(
             "no mod directory: give one with --mod-dir DIR, or store one with "
             "--set-mod-dir DIR (or in Quarvel's configuration)");
         return {};
     }
+    const std::string directory = platform::NormalisePath(*options.m_strModDir);
     if (platform::PathKind(directory) != -1) {
         UsageError("the mod directory " + directory + " is not an existing folder");
         return {};
