@@ -52,8 +52,8 @@ CInstallerDlg::CInstallerDlg(QWidget* parent)
     : QDialog(parent),
       m_ui(std::make_unique<Ui::CInstallerDlg>()),
       m_engine(*this, *this),
-      m_settings(*this),
-      m_configDialog(*this) {
+      m_settings(*this, m_settingsKeys),
+      m_configDialog(*this, m_settingsKeys) {
     InitQuarvelResources();
     m_ui->setupUi(this);
     setWindowFlags(Qt::Dialog | Qt::CustomizeWindowHint | Qt::WindowTitleHint |

@@ -101,6 +101,7 @@ class CInstallerDlg : public QDialog,
 
     std::unique_ptr<Ui::CInstallerDlg> m_ui;
     install::CInstallEngine m_engine;
+    platform::CSystemSettingsKeys m_settingsKeys;
     settings::CSettingsStore m_settings;
     settings::CModPathDlgRunner m_configDialog;
     std::string m_strDisplayedModPath;

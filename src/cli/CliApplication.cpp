@@ -11,6 +11,7 @@
 #include "platform/FileSystem.h"
 #include "settings/ModDirDiscovery.h"
 #include "settings/ModDirValidation.h"
+#include "settings/PathText.h"
 #include "settings/SettingsStore.h"
 
 namespace cli {
@@ -18,6 +19,11 @@ namespace {
 
 constexpr const char* kApplicationName = "quarvel-cli";
 constexpr const char* kVersion = "0.1.0";
+#ifdef _WIN32
+constexpr const char* kGameProgramNames = "hl.exe";
+#else
+constexpr const char* kGameProgramNames = "hl.exe or hl_linux";
+#endif
 
 int UsageError(const std::string& message) {
     std::cerr << kApplicationName << ": " << message << '\n';
@@ -28,16 +34,16 @@ CTerminalMessageBoxHost MakeMessageBoxes(const SCliOptions& options) {
     return CTerminalMessageBoxHost(options.m_eAnswer, std::cin, std::cerr, kApplicationName);
 }
 
-int ListModDirectories(const SCliOptions& options) {
+int ListModDirectories(const SCliOptions& options, platform::CSettingsKeys& keys) {
     CTerminalMessageBoxHost messageBoxes = MakeMessageBoxes(options);
-    const std::vector<std::string> candidates = settings::FindModDirCandidates(messageBoxes);
+    const std::vector<std::string> candidates = settings::FindModDirCandidates(messageBoxes, keys);
     for (const std::string& candidate : candidates) {
         std::cout << candidate << '\n';
     }
     return candidates.empty() ? kExitCancelled : kExitInstalled;
 }
 
-int SetModDirectory(const SCliOptions& options) {
+int SetModDirectory(const SCliOptions& options, platform::CSettingsKeys& keys) {
     // Made absolute, but otherwise checked exactly as typed into the dialog.
     std::error_code ignored;
     std::string directory = std::filesystem::absolute(*options.m_strSetModDir, ignored).string();
@@ -50,7 +56,7 @@ int SetModDirectory(const SCliOptions& options) {
         default:
             return kExitUsage;
     }
-    settings::CSettingsStore store(messageBoxes);
+    settings::CSettingsStore store(messageBoxes, keys);
     if (!store.StoreModDirectory(directory)) {
         return kExitWithErrors;
     }
@@ -58,20 +64,49 @@ int SetModDirectory(const SCliOptions& options) {
     return kExitInstalled;
 }
 
+// The stored mod directory, judged as the configuration dialog judges a typed
+// one: the settings file may have been edited by hand, or a directory kept
+// after the dialog's warning. Empty after a message when it will not do.
+std::string CheckStoredModDirectory(const std::string& stored) {
+    // A relative path would be resolved against whatever folder the command
+    // runs in, which may be anywhere.
+    const std::string directory =
+        settings::IsAbsolutePath(stored) ? platform::NormalisePath(stored) : stored;
+    std::string problem;
+    switch (settings::InspectModDirectory(directory)) {
+        case settings::EModDirState::kGood:
+            return platform::ResolvePath(directory);
+        case settings::EModDirState::kRelative:
+            problem = "is not an absolute path";
+            break;
+        case settings::EModDirState::kMissing:
+            problem = "is not an existing folder";
+            break;
+        case settings::EModDirState::kTooLong:
+            problem = "is too long";
+            break;
+        case settings::EModDirState::kWithoutGame:
+            problem = std::string("has no ") + kGameProgramNames + " beside it";
+            break;
+    }
+    UsageError("the stored mod directory " + directory + " " + problem +
+               "; store a good one with --set-mod-dir DIR");
+    return {};
+}
+
 // The mod directory to install into: --mod-dir, else the stored one. Empty
 // after a message when there is none that can be used.
-std::string ChooseModDirectory(const SCliOptions& options) {
-    std::string directory;
-    if (options.m_strModDir) {
-        directory = platform::NormalisePath(*options.m_strModDir);
-    } else if (const auto stored = settings::ReadStoredModDirectory()) {
-        directory = platform::NormalisePath(*stored);
-    } else {
+std::string ChooseModDirectory(const SCliOptions& options, platform::CSettingsKeys& keys) {
+    if (!options.m_strModDir) {
+        if (const auto stored = settings::ReadStoredModDirectory(keys)) {
+            return CheckStoredModDirectory(*stored);
+        }
         UsageError(
             "no mod directory: give one with --mod-dir DIR, or store one with "
             "--set-mod-dir DIR (or in Quarvel's configuration)");
         return {};
     }
+    const std::string directory = platform::NormalisePath(*options.m_strModDir);
     if (platform::PathKind(directory) != -1) {
         UsageError("the mod directory " + directory + " is not an existing folder");
         return {};
@@ -79,8 +114,8 @@ std::string ChooseModDirectory(const SCliOptions& options) {
     return platform::ResolvePath(directory);
 }
 
-int InstallPaths(const SCliOptions& options) {
-    const std::string modDirectory = ChooseModDirectory(options);
+int InstallPaths(const SCliOptions& options, platform::CSettingsKeys& keys) {
+    const std::string modDirectory = ChooseModDirectory(options, keys);
     if (modDirectory.empty()) {
         return kExitUsage;
     }
@@ -112,7 +147,7 @@ int InstallPaths(const SCliOptions& options) {
 
 }  // namespace
 
-int RunCli(const std::vector<std::string>& arguments) {
+int RunCli(const std::vector<std::string>& arguments, platform::CSettingsKeys& keys) {
     std::string error;
     const std::optional<SCliOptions> options = ParseCliOptions(arguments, error);
     if (!options) {
@@ -127,12 +162,12 @@ int RunCli(const std::vector<std::string>& arguments) {
         return kExitInstalled;
     }
     if (options->m_bListModDirs) {
-        return ListModDirectories(*options);
+        return ListModDirectories(*options, keys);
     }
     if (options->m_strSetModDir) {
-        return SetModDirectory(*options);
+        return SetModDirectory(*options, keys);
     }
-    return InstallPaths(*options);
+    return InstallPaths(*options, keys);
 }
 
 }  // namespace cli

@@ -3,6 +3,8 @@
 #include <string>
 #include <vector>
 
+#include "platform/SettingsKey.h"
+
 namespace cli {
 
 // Exit statuses of quarvel-cli.
@@ -13,7 +15,8 @@ enum EExitStatus : int {
     kExitWithErrors = 3,
 };
 
-// Runs the command line with the arguments after the program name.
-int RunCli(const std::vector<std::string>& arguments);
+// Runs the command line with the arguments after the program name, keeping
+// its settings in the keys given.
+int RunCli(const std::vector<std::string>& arguments, platform::CSettingsKeys& keys);
 
 }  // namespace cli

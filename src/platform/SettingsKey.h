@@ -2,8 +2,8 @@
 
 #include <cstddef>
 #include <cstdint>
+#include <memory>
 #include <string>
-#include <vector>
 
 #include "ErrorCodes.h"
 
@@ -29,85 +29,58 @@ struct CSettingsValue {
     std::string m_strData;
 };
 
-// A settings key, opened and closed within one operation as a registry key is.
-//
-// On Linux a key of the program is one file,
-// ${XDG_CONFIG_HOME:-$HOME/.config}/Quarvel/<key name>.conf, holding one value
-// a line: "name=sz:TEXT" (backslash, line feed and carriage return escaped as
-// \\, \n and \r) or "name=dword:XXXXXXXX" (8 hex digits). Other lines are
-// kept but ignored. Value names match without regard to letter case.
-//
-// Every successful write replaces the file atomically (temporary file, fsync,
-// rename), so a crash leaves the old or the new file, never a mix. A write
-// handle holds an exclusive lock on the settings folder from Create to Close,
-// so two processes writing at once cannot lose each other's values; do not
-// hold two write handles at once. As Windows does with read-only files, a
-// file or folder without any write permission bit counts as not writable, for
-// the superuser too.
+// A settings key, opened and closed within one operation as a registry key
+// is. Errors are Windows numbers on every platform. One object holds at most
+// one open key; opening another closes the first, and a key still open when
+// the object goes is closed then. Value names match without regard to case.
 class CSettingsKey {
   public:
-    CSettingsKey() = default;
-    ~CSettingsKey();
-    CSettingsKey(const CSettingsKey&) = delete;
-    CSettingsKey& operator=(const CSettingsKey&) = delete;
+    virtual ~CSettingsKey() = default;
 
-    // Opens a key of the program for reading (RegOpenKeyExA, KEY_READ). Fails
-    // when the file is absent, not a plain file or unreadable.
-    ErrorCode Open(const std::string& keyName);
+    // Opens a key of the program for reading (RegOpenKeyExA, KEY_READ).
+    virtual ErrorCode Open(const std::string& keyName) = 0;
 
-    // Opens the Steam client's key for reading. Its one value, "InstallPath",
-    // is the first existing folder of ~/.steam/root, ~/.steam/steam,
-    // ~/.local/share/Steam and ~/.var/app/com.valvesoftware.Steam/.local/share/Steam;
-    // with none of them the key cannot be opened.
-    ErrorCode OpenSteam();
+    // Opens the Steam client's key for reading; its value "InstallPath" is
+    // the folder Steam is installed in.
+    virtual ErrorCode OpenSteam() = 0;
 
     // Creates or opens a key of the program for writing (RegCreateKeyExA,
-    // KEY_WRITE): missing folders are created (0700), then an existing file
-    // must be a writable plain file, or an absent one is created empty, which
-    // needs a writable folder.
-    ErrorCode Create(const std::string& keyName);
+    // KEY_WRITE).
+    virtual ErrorCode Create(const std::string& keyName) = 0;
 
     // RegQueryValueExA into a buffer of bufferSize bytes, whatever the type:
     // fails with kErrorFileNotFound when the value is absent and with
     // kErrorMoreData when its bytes do not fit.
-    ErrorCode QueryValue(const std::string& name, std::size_t bufferSize,
-                         CSettingsValue& value) const;
+    virtual ErrorCode QueryValue(const std::string& name, std::size_t bufferSize,
+                                 CSettingsValue& value) const = 0;
 
     // A read into a 4-byte number; fails unless the value is a DWORD.
-    ErrorCode QueryDword(const std::string& name, std::uint32_t& value) const;
+    virtual ErrorCode QueryDword(const std::string& name, std::uint32_t& value) const = 0;
 
-    // RegSetValueExA: stores the value and replaces the file at once. Needs a
-    // key created for writing. A name holding '=', a line break or a NUL
-    // cannot be stored.
-    ErrorCode SetString(const std::string& name, const std::string& text);
-    ErrorCode SetDword(const std::string& name, std::uint32_t value);
+    // RegSetValueExA; needs a key created for writing.
+    virtual ErrorCode SetString(const std::string& name, const std::string& text) = 0;
+    virtual ErrorCode SetDword(const std::string& name, std::uint32_t value) = 0;
 
-    // RegCloseKey. For a write handle this also makes the replacements durable
-    // (the folder is synced) and releases the lock. Fails with
-    // kErrorInvalidHandle when the key is not open.
-    ErrorCode Close();
+    // RegCloseKey. Fails with kErrorInvalidHandle when no key is open; after
+    // any other failure the key is closed all the same.
+    virtual ErrorCode Close() = 0;
+};
 
-    bool IsOpen() const { return m_eMode != EMode::kClosed; }
+// Makes settings keys. The settings logic gets one from its owner, so that
+// the platform's store, or a test's wrapper around it, stands behind it.
+class CSettingsKeys {
+  public:
+    virtual ~CSettingsKeys() = default;
 
-    // The file standing for a key of the program.
-    static std::string KeyFilePath(const std::string& keyName);
+    // A key object with no key open yet; it may not outlive its maker.
+    virtual std::unique_ptr<CSettingsKey> MakeKey() = 0;
+};
 
-  private:
-    enum class EMode { kClosed, kRead, kWrite, kSteam };
-
-    ErrorCode SetValue(const std::string& name, const std::string& line);
-    const std::string* FindLine(const std::string& name) const;
-    void Reset();
-
-    EMode m_eMode = EMode::kClosed;
-    std::string m_strFolder;
-    std::string m_strFile;
-    // The file's lines as read, or as last written.
-    std::vector<std::string> m_lines;
-    // The settings folder, locked while a write handle is open.
-    int m_hFolder = -1;
-    // The Steam key's "InstallPath".
-    std::string m_strInstallPath;
+// The settings store of the platform the program runs on: on Linux a file per
+// key (see posix/SettingsKeyPosix.h), on Windows the registry.
+class CSystemSettingsKeys : public CSettingsKeys {
+  public:
+    std::unique_ptr<CSettingsKey> MakeKey() override;
 };
 
 }  // namespace platform

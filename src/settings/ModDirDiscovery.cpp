@@ -6,7 +6,6 @@
 #include "SteamLibraries.h"
 #include "platform/FileSystem.h"
 #include "platform/PathSeparator.h"
-#include "platform/SettingsKey.h"
 #include "platform/TextCase.h"
 
 namespace settings {
@@ -63,18 +62,18 @@ CModDirDiscovery::CModDirDiscovery(platform::CMessageBoxHost& messageBoxes,
       m_strDir(strDir),
       m_bFirstRun(bFirstRun) {}
 
-void CModDirDiscovery::FindSteamModDirs() {
-    platform::CSettingsKey key;
-    if (key.OpenSteam() != platform::kErrorSuccess) {
+void CModDirDiscovery::FindSteamModDirs(platform::CSettingsKeys& keys) {
+    const std::unique_ptr<platform::CSettingsKey> key = keys.MakeKey();
+    if (key->OpenSteam() != platform::kErrorSuccess) {
         return;
     }
     platform::CSettingsValue value;
     const bool read =
-        key.QueryValue("InstallPath", kInstallPathBufferSize, value) == platform::kErrorSuccess;
+        key->QueryValue("InstallPath", kInstallPathBufferSize, value) == platform::kErrorSuccess;
     if (!read) {
         m_messageBoxes.MessageBox("Error Code 0", "", platform::kMbOk);
     }
-    if (key.Close() != platform::kErrorSuccess) {
+    if (key->Close() != platform::kErrorSuccess) {
         m_messageBoxes.MessageBox("Error Code 2", "", platform::kMbOk);
     }
     if (!read) {
@@ -171,10 +170,11 @@ bool CModDirDiscovery::HasSubdirectory(const std::string& folder, const std::str
     return ListsFolderNamed(platform::ListFolder(folder + kSeparator, "*.*"), name);
 }
 
-CCandidateList PrepareModDirChoice(platform::CMessageBoxHost& messageBoxes, std::string& strDir,
+CCandidateList PrepareModDirChoice(platform::CMessageBoxHost& messageBoxes,
+                                   platform::CSettingsKeys& keys, std::string& strDir,
                                    bool bFirstRun) {
     CCandidateList candidates;
-    CModDirDiscovery(messageBoxes, candidates, strDir, bFirstRun).FindSteamModDirs();
+    CModDirDiscovery(messageBoxes, candidates, strDir, bFirstRun).FindSteamModDirs(keys);
     if (bFirstRun) {
         if (candidates.GetCount() == 0) {
             strDir = kModDirPlaceholder;
@@ -186,10 +186,11 @@ CCandidateList PrepareModDirChoice(platform::CMessageBoxHost& messageBoxes, std:
     return candidates;
 }
 
-std::vector<std::string> FindModDirCandidates(platform::CMessageBoxHost& messageBoxes) {
+std::vector<std::string> FindModDirCandidates(platform::CMessageBoxHost& messageBoxes,
+                                              platform::CSettingsKeys& keys) {
     std::string unused;
     CCandidateList candidates;
-    CModDirDiscovery(messageBoxes, candidates, unused, false).FindSteamModDirs();
+    CModDirDiscovery(messageBoxes, candidates, unused, false).FindSteamModDirs(keys);
     return candidates.Items();
 }
 

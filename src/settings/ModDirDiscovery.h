@@ -5,6 +5,7 @@
 
 #include "platform/FolderListing.h"
 #include "platform/MessageBoxHost.h"
+#include "platform/SettingsKey.h"
 
 namespace settings {
 
@@ -34,7 +35,8 @@ class CModDirDiscovery {
     CModDirDiscovery(platform::CMessageBoxHost& messageBoxes, CCandidateList& candidates,
                      std::string& strDir, bool bFirstRun);
 
-    void FindSteamModDirs();
+    // Reads the Steam install path from the Steam key and walks its libraries.
+    void FindSteamModDirs(platform::CSettingsKeys& keys);
     void ScanForModDirs(const std::string& folder);
 
     // "cstrike" or "tfc", case included.
@@ -62,11 +64,13 @@ class CModDirDiscovery {
 // and the directory text adjusted as first-run mode wants it (the last
 // candidate, or the placeholder when there is none) or, outside first-run
 // mode, the current directory added on top unless it is listed already.
-CCandidateList PrepareModDirChoice(platform::CMessageBoxHost& messageBoxes, std::string& strDir,
+CCandidateList PrepareModDirChoice(platform::CMessageBoxHost& messageBoxes,
+                                   platform::CSettingsKeys& keys, std::string& strDir,
                                    bool bFirstRun);
 
 // The discovery alone, with its messages: the candidates, top item first.
-std::vector<std::string> FindModDirCandidates(platform::CMessageBoxHost& messageBoxes);
+std::vector<std::string> FindModDirCandidates(platform::CMessageBoxHost& messageBoxes,
+                                              platform::CSettingsKeys& keys);
 
 // The directory text shown in first-run mode when nothing was found.
 extern const char* const kModDirPlaceholder;

@@ -11,6 +11,18 @@ namespace settings {
 // back: the stored text and its terminating NUL fill a 400-byte buffer.
 constexpr std::size_t kMaxModDirBytes = 399;
 
+// What a mod directory is, as the configuration dialog judges it.
+enum class EModDirState {
+    kGood,         // an absolute path its parent lists, with the game's executable beside it
+    kTooLong,      // longer than kMaxModDirBytes
+    kRelative,     // would name another folder whenever the working folder changes
+    kMissing,      // its parent does not list it (case ignored)
+    kWithoutGame,  // exists, but no "hl.exe" (or "hl_linux" on Linux) beside it
+};
+
+// Judges a mod directory as it is, without any message.
+EModDirState InspectModDirectory(const std::string& strDir);
+
 enum class EModDirCheck {
     kAccepted,      // exists, and holds the game's executable or the user said Yes
     kTooLong,       // longer than kMaxModDirBytes; message shown

@@ -18,8 +18,12 @@ QString ToQString(const std::string& text) {
 
 }  // namespace
 
-CModPathDlg::CModPathDlg(platform::CMessageBoxHost& messageBoxes, QWidget* parent)
-    : QDialog(parent), m_ui(std::make_unique<Ui::CModPathDlg>()), m_messageBoxes(messageBoxes) {
+CModPathDlg::CModPathDlg(platform::CMessageBoxHost& messageBoxes, platform::CSettingsKeys& keys,
+                         QWidget* parent)
+    : QDialog(parent),
+      m_ui(std::make_unique<Ui::CModPathDlg>()),
+      m_messageBoxes(messageBoxes),
+      m_keys(keys) {
     m_ui->setupUi(this);
     // Caption and close box, no minimize box, as the form's fixed size wants.
     setWindowFlags(Qt::Dialog | Qt::CustomizeWindowHint | Qt::WindowTitleHint |
@@ -45,7 +49,8 @@ int CModPathDlg::DoModal() {
 
 bool CModPathDlg::OnInitDialog() {
     UpdateData(false);
-    const CCandidateList candidates = PrepareModDirChoice(m_messageBoxes, m_strDir, m_bFirstRun);
+    const CCandidateList candidates =
+        PrepareModDirChoice(m_messageBoxes, m_keys, m_strDir, m_bFirstRun);
     QComboBox& combo = ComboDir();
     combo.clear();
     for (const auto& item : candidates.Items()) {
@@ -96,7 +101,7 @@ void CModPathDlg::OnCancelButton() {
 }
 
 int CModPathDlgRunner::RunModPathDialog(std::string& strDir, bool bFirstRun) {
-    CModPathDlg dialog(m_messageBoxes);
+    CModPathDlg dialog(m_messageBoxes, m_keys);
     dialog.m_strDir = strDir;
     dialog.m_bFirstRun = bFirstRun;
     const int result = dialog.DoModal();

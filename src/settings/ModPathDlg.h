@@ -6,6 +6,7 @@
 
 #include "SettingsInterfaces.h"
 #include "platform/MessageBoxHost.h"
+#include "platform/SettingsKey.h"
 
 class QComboBox;
 
@@ -22,7 +23,9 @@ class CModPathDlg : public QDialog {
     Q_OBJECT
 
   public:
-    explicit CModPathDlg(platform::CMessageBoxHost& messageBoxes, QWidget* parent = nullptr);
+    // The keys are where discovery reads the Steam key.
+    CModPathDlg(platform::CMessageBoxHost& messageBoxes, platform::CSettingsKeys& keys,
+                QWidget* parent = nullptr);
     ~CModPathDlg() override;
 
     // Initialises the dialog, then runs it modally: kIdOk when a directory was
@@ -50,17 +53,19 @@ class CModPathDlg : public QDialog {
 
     std::unique_ptr<Ui::CModPathDlg> m_ui;
     platform::CMessageBoxHost& m_messageBoxes;
+    platform::CSettingsKeys& m_keys;
 };
 
 // Runs a CModPathDlg without a parent window, for the settings store.
 class CModPathDlgRunner : public CConfigDialogRunner {
   public:
-    explicit CModPathDlgRunner(platform::CMessageBoxHost& messageBoxes)
-        : m_messageBoxes(messageBoxes) {}
+    CModPathDlgRunner(platform::CMessageBoxHost& messageBoxes, platform::CSettingsKeys& keys)
+        : m_messageBoxes(messageBoxes), m_keys(keys) {}
     int RunModPathDialog(std::string& strDir, bool bFirstRun) override;
 
   private:
     platform::CMessageBoxHost& m_messageBoxes;
+    platform::CSettingsKeys& m_keys;
 };
 
 }  // namespace settings

@@ -33,8 +33,9 @@ int ToSigned(std::uint32_t value) {
 const char* const kSettingsKeyName = "steamconfiguration";
 const char* const kValueDirectory = "Directory";
 
-CSettingsStore::CSettingsStore(platform::CMessageBoxHost& messageBoxes)
-    : m_messageBoxes(messageBoxes) {}
+CSettingsStore::CSettingsStore(platform::CMessageBoxHost& messageBoxes,
+                               platform::CSettingsKeys& keys)
+    : m_messageBoxes(messageBoxes), m_keys(keys) {}
 
 void CSettingsStore::ShowError(const char* text) {
     m_messageBoxes.MessageBox(text, "", platform::kMbOk);
@@ -45,18 +46,18 @@ void CSettingsStore::LoadModDirectory(bool bForce, CModDirectoryContext& context
     context.ResetAcceptedExtensions();
 
     bool configure = bForce;
-    platform::CSettingsKey key;
-    if (key.Open(kSettingsKeyName) != platform::kErrorSuccess) {
+    const std::unique_ptr<platform::CSettingsKey> key = m_keys.MakeKey();
+    if (key->Open(kSettingsKeyName) != platform::kErrorSuccess) {
         context.SetFirstRun(true);
         configure = true;
     } else {
         std::string strDir;
-        if (ReadDirectory(key, strDir)) {
+        if (ReadDirectory(*key, strDir)) {
             context.SetModDirectory(strDir);
         } else {
             ShowError("Error Code 8");
         }
-        if (key.Close() != platform::kErrorSuccess) {
+        if (key->Close() != platform::kErrorSuccess) {
             ShowError("Error Code 10");
         }
     }
@@ -77,17 +78,17 @@ void CSettingsStore::LoadModDirectory(bool bForce, CModDirectoryContext& context
 }
 
 bool CSettingsStore::StoreModDirectory(const std::string& strModDir) {
-    platform::CSettingsKey key;
-    if (key.Create(kSettingsKeyName) != platform::kErrorSuccess) {
+    const std::unique_ptr<platform::CSettingsKey> key = m_keys.MakeKey();
+    if (key->Create(kSettingsKeyName) != platform::kErrorSuccess) {
         ShowError("Error Code 14");
         return false;
     }
     bool clean = true;
-    if (key.SetString(kValueDirectory, strModDir) != platform::kErrorSuccess) {
+    if (key->SetString(kValueDirectory, strModDir) != platform::kErrorSuccess) {
         ShowError("Error Code 11");
         clean = false;
     }
-    if (key.Close() != platform::kErrorSuccess) {
+    if (key->Close() != platform::kErrorSuccess) {
         ShowError("Error Code 13");
         clean = false;
     }
@@ -95,8 +96,8 @@ bool CSettingsStore::StoreModDirectory(const std::string& strModDir) {
 }
 
 void CSettingsStore::LoadWindowSettings(CSettingsWindow& window) {
-    platform::CSettingsKey key;
-    if (key.Open(kSettingsKeyName) != platform::kErrorSuccess) {
+    const std::unique_ptr<platform::CSettingsKey> key = m_keys.MakeKey();
+    if (key->Open(kSettingsKeyName) != platform::kErrorSuccess) {
         window.PlaceWindowHidden(kDefaultLeft, kDefaultTop, kDefaultWidth, kDefaultHeight);
         // Each toggle turns its option on and sets its check mark.
         window.SetOnTopFlag(false);
@@ -108,8 +109,8 @@ void CSettingsStore::LoadWindowSettings(CSettingsWindow& window) {
     }
 
     std::uint32_t left = 0;
-    if (key.QueryDword("left", left) != platform::kErrorSuccess) {
-        if (key.Close() != platform::kErrorSuccess) {
+    if (key->QueryDword("left", left) != platform::kErrorSuccess) {
+        if (key->Close() != platform::kErrorSuccess) {
             ShowError("Error Code 10B");
         }
         return;
@@ -118,7 +119,7 @@ void CSettingsStore::LoadWindowSettings(CSettingsWindow& window) {
     // message, so that no field is left undefined.
     const auto read = [&](const char* name, const char* error, std::uint32_t fallback) {
         std::uint32_t value = 0;
-        if (key.QueryDword(name, value) != platform::kErrorSuccess) {
+        if (key->QueryDword(name, value) != platform::kErrorSuccess) {
             ShowError(error);
             return fallback;
         }
@@ -132,7 +133,7 @@ void CSettingsStore::LoadWindowSettings(CSettingsWindow& window) {
 
     window.SetOnTopFlag(onTop == 1);
     window.SetShowLogFlag(viewLog == 1);
-    if (key.Close() != platform::kErrorSuccess) {
+    if (key->Close() != platform::kErrorSuccess) {
         ShowError("Error Code 10A");
     }
     window.PlaceWindowHidden(ToSigned(left), ToSigned(top), ToSigned(width), ToSigned(height));
@@ -143,8 +144,8 @@ void CSettingsStore::SaveWindowSettings(CSettingsWindow& window) {
         return;  // a minimised window's rectangle is not where it will reopen
     }
     const CWindowRect rect = window.GetWindowRect();
-    platform::CSettingsKey key;
-    if (key.Create(kSettingsKeyName) != platform::kErrorSuccess) {
+    const std::unique_ptr<platform::CSettingsKey> key = m_keys.MakeKey();
+    if (key->Create(kSettingsKeyName) != platform::kErrorSuccess) {
         ShowError("Error Code 21");
         return;
     }
@@ -162,22 +163,24 @@ void CSettingsStore::SaveWindowSettings(CSettingsWindow& window) {
         {"viewlog", window.GetShowLogFlag() ? 1u : 0u},
     };
     for (const auto& value : values) {
-        if (key.SetDword(value.m_szName, value.m_nValue) != platform::kErrorSuccess) {
+        if (key->SetDword(value.m_szName, value.m_nValue) != platform::kErrorSuccess) {
             ShowError("Error Code 11");
         }
     }
-    if (key.Close() != platform::kErrorSuccess) {
+    if (key->Close() != platform::kErrorSuccess) {
         ShowError("Error Code 10C");
     }
 }
 
-std::optional<std::string> ReadStoredModDirectory() {
-    platform::CSettingsKey key;
-    if (key.Open(kSettingsKeyName) != platform::kErrorSuccess) {
+std::optional<std::string> ReadStoredModDirectory(platform::CSettingsKeys& keys) {
+    const std::unique_ptr<platform::CSettingsKey> key = keys.MakeKey();
+    if (key->Open(kSettingsKeyName) != platform::kErrorSuccess) {
         return std::nullopt;
     }
     std::string strDir;
-    if (!ReadDirectory(key, strDir) || strDir.empty()) {
+    const bool read = ReadDirectory(*key, strDir);
+    key->Close();  // nothing to report: this read shows no messages
+    if (!read || strDir.empty()) {
         return std::nullopt;
     }
     return strDir;

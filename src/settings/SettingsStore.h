@@ -5,6 +5,7 @@
 
 #include "SettingsInterfaces.h"
 #include "platform/MessageBoxHost.h"
+#include "platform/SettingsKey.h"
 
 namespace settings {
 
@@ -19,11 +20,12 @@ constexpr int kDefaultWidth = 464;
 constexpr int kDefaultHeight = 634;
 
 // Loads and saves the mod directory and the main window's placement and view
-// options. Every call opens and closes the settings key; failures are shown
-// as short error codes in message boxes, and the program goes on.
+// options. Every call opens and closes the settings key, made by the keys its
+// owner passes in; failures are shown as short error codes in message boxes,
+// and the program goes on.
 class CSettingsStore {
   public:
-    explicit CSettingsStore(platform::CMessageBoxHost& messageBoxes);
+    CSettingsStore(platform::CMessageBoxHost& messageBoxes, platform::CSettingsKeys& keys);
 
     // At start-up (bForce false) and for Configure (bForce true): resets the
     // accepted extensions, loads the stored mod directory, runs the
@@ -46,10 +48,11 @@ class CSettingsStore {
     void ShowError(const char* text);
 
     platform::CMessageBoxHost& m_messageBoxes;
+    platform::CSettingsKeys& m_keys;
 };
 
 // The stored mod directory, read without any message; nothing when none is
 // stored or it cannot be read.
-std::optional<std::string> ReadStoredModDirectory();
+std::optional<std::string> ReadStoredModDirectory(platform::CSettingsKeys& keys);
 
 }  // namespace settings

@@ -144,6 +144,48 @@ TEST_F(Cli, SetModDirStoresAValidatedDirectoryThatInstallsThenUse) {
     EXPECT_NE(result.m_strErr.find("does not exist"), std::string::npos);
 }
 
+TEST_F(Cli, AStoredModDirectoryIsCheckedAsTheDialogChecksIt) {
+    MakeFolder(m_temp / "work");
+    MakeFolder(m_temp / "nogame/cstrike/maps");
+    MakeFolder(m_temp / "linux/cstrike/maps");
+    WriteFile(m_temp / "linux/hl_linux", "");
+    const struct {
+        std::string m_strStored;
+        int m_nExitStatus;
+        const char* m_szProblem;  // in the one line of a refusal
+    } rows[] = {
+        // A relative path names whatever the working folder makes of it.
+        {"../hl/cstrike", 2, "../hl/cstrike is not an absolute path"},
+        {m_temp / "nogame/cstrike", 2, "/nogame/cstrike has no hl.exe or hl_linux beside it"},
+        {m_temp / "missing/cstrike", 2, "/missing/cstrike is not an existing folder"},
+        {m_temp / "hl/./sound/../cstrike", 0, ""},
+        {m_temp / "linux/cstrike", 0, ""},
+    };
+    for (const auto& [stored, exitStatus, problem] : rows) {
+        SCOPED_TRACE(stored);
+        WriteFile(m_temp / "config/Quarvel/steamconfiguration.conf", "Directory=sz:" + stored);
+        const SProcessResult result =
+            RunCliProcess({"--answer", "yes", "../pkg"}, m_temp / "work", "",
+                          {"XDG_CACHE_HOME=" + (m_temp / "cache"),
+                           "XDG_CONFIG_HOME=" + (m_temp / "config"), "HOME=" + m_temp.Path()});
+        EXPECT_EQ(result.m_nExitStatus, exitStatus) << result.m_strErr;
+        if (exitStatus == 2) {
+            EXPECT_EQ(CountLines(result.m_strErr), 1) << result.m_strErr;
+            EXPECT_NE(result.m_strErr.find(problem), std::string::npos) << result.m_strErr;
+            EXPECT_NE(result.m_strErr.find("store a good one with --set-mod-dir DIR"),
+                      std::string::npos);
+            EXPECT_EQ(result.m_strOut, "");
+        }
+    }
+    EXPECT_TRUE(Exists(m_temp / "linux/cstrike/maps/de_x.bsp"));
+    EXPECT_FALSE(Exists(m_temp / "nogame/cstrike/maps/de_x.bsp"));
+
+    // Given explicitly, a folder without the game beside it is still used.
+    const SProcessResult result = Run({"--answer", "yes", "--mod-dir", "nogame/cstrike", "pkg"});
+    EXPECT_EQ(result.m_nExitStatus, 0) << result.m_strErr;
+    EXPECT_TRUE(Exists(m_temp / "nogame/cstrike/maps/de_x.bsp"));
+}
+
 TEST_F(Cli, SetModDirReportsASettingsFolderThatCannotBeWritten) {
     WriteFile(m_temp / "blocked", "a file where the settings folder would go");
     const SProcessResult result =

@@ -86,11 +86,12 @@ void Drop(QWidget& target, const std::string& path) {
 }
 
 std::uint32_t StoredDword(const char* name) {
-    platform::CSettingsKey key;
+    platform::CSystemSettingsKeys keys;
+    const auto key = keys.MakeKey();
     std::uint32_t value = 0xDEADBEEF;
-    if (key.Open(settings::kSettingsKeyName) == platform::kErrorSuccess) {
-        key.QueryDword(name, value);
-        key.Close();
+    if (key->Open(settings::kSettingsKeyName) == platform::kErrorSuccess) {
+        key->QueryDword(name, value);
+        key->Close();
     }
     return value;
 }
@@ -127,16 +128,17 @@ class InstallerDlgTests : public QObject {
   private:
     // Settings as a previous run left them.
     void StoreSettings(int left, int top, int width, int height, bool onTop, bool showLog) {
-        platform::CSettingsKey key;
-        QCOMPARE(key.Create(settings::kSettingsKeyName), platform::kErrorSuccess);
-        key.SetString(settings::kValueDirectory, m_strMod);
-        key.SetDword("left", static_cast<std::uint32_t>(left));
-        key.SetDword("top", static_cast<std::uint32_t>(top));
-        key.SetDword("width", static_cast<std::uint32_t>(width));
-        key.SetDword("height", static_cast<std::uint32_t>(height));
-        key.SetDword("ontop", onTop ? 1 : 0);
-        key.SetDword("viewlog", showLog ? 1 : 0);
-        QCOMPARE(key.Close(), platform::kErrorSuccess);
+        platform::CSystemSettingsKeys keys;
+        const auto key = keys.MakeKey();
+        QCOMPARE(key->Create(settings::kSettingsKeyName), platform::kErrorSuccess);
+        key->SetString(settings::kValueDirectory, m_strMod);
+        key->SetDword("left", static_cast<std::uint32_t>(left));
+        key->SetDword("top", static_cast<std::uint32_t>(top));
+        key->SetDword("width", static_cast<std::uint32_t>(width));
+        key->SetDword("height", static_cast<std::uint32_t>(height));
+        key->SetDword("ontop", onTop ? 1 : 0);
+        key->SetDword("viewlog", showLog ? 1 : 0);
+        QCOMPARE(key->Close(), platform::kErrorSuccess);
     }
 
     std::unique_ptr<CScopedHome> m_home;
@@ -169,7 +171,8 @@ void InstallerDlgTests::firstStartPlacesTheWindowAndAsksForTheModDirectory() {
 
     QCOMPARE(dialog.DoModal(), int(QDialog::Accepted));
     QVERIFY(dialogSeen);
-    QCOMPARE(settings::ReadStoredModDirectory().value_or(""), m_strMod);
+    platform::CSystemSettingsKeys keys;
+    QCOMPARE(settings::ReadStoredModDirectory(keys).value_or(""), m_strMod);
     QCOMPARE(StoredDword("left"), 250u);
     QCOMPARE(StoredDword("height"), 634u);
     QCOMPARE(StoredDword("ontop"), 1u);

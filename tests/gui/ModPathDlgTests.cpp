@@ -48,7 +48,8 @@ class ModPathDlgTests : public QObject {
     void firstRunWithoutCandidates() {
         CScopedHome home;
         CScriptedMessageBoxHost boxes;
-        CModPathDlg dialog(boxes);
+        platform::CSystemSettingsKeys keys;
+        CModPathDlg dialog(boxes, keys);
         QVERIFY(Open(dialog, "", true));
         QCOMPARE(State(dialog), Strings{"-1: Please enter your Counterstrike directory here"});
         QCOMPARE(dialog.focusWidget(), &Button(dialog, "id1"));
@@ -64,6 +65,7 @@ class ModPathDlgTests : public QObject {
     void candidatesAndTypedText() {
         CScopedHome home;
         CScriptedMessageBoxHost boxes;
+        platform::CSystemSettingsKeys keys;
         const std::string game = home.Home() + "/.steam/root/SteamApps/common/Half-Life";
         WriteFile(game + "/hl.exe", "");
         MakeFolder(game + "/cstrike");
@@ -71,7 +73,7 @@ class ModPathDlgTests : public QObject {
         MakeFolder(game + "/tfc");
         MakeFolder(home.Elsewhere("server/mymod"));
         const std::string tfc = game + "/tfc", old = game + "/cstrike_old", cs = game + "/cstrike";
-        CModPathDlg dialog(boxes);
+        CModPathDlg dialog(boxes, keys);
         QVERIFY(Open(dialog, "", true));
         QCOMPARE(State(dialog), (Strings{tfc, old, cs, "0: " + tfc}));  // the last found on top
         Type(dialog, home.Elsewhere("server/mymod"));
@@ -94,7 +96,7 @@ class ModPathDlgTests : public QObject {
             {game + "/CStrike", {tfc, old, cs, "2: " + game + "/CStrike"}},
             {"", {tfc, old, cs, "-1: "}}};
         for (const auto& [dir, state] : rows) {
-            CModPathDlg other(boxes);
+            CModPathDlg other(boxes, keys);
             QVERIFY(Open(other, dir, false));
             QCOMPARE(State(other), state);
             Button(other, "id1006").click();

@@ -11,10 +11,10 @@
 #include <string_view>
 
 #include "../FileSystem.h"
-#include "../SettingsKey.h"
 #include "../TextCase.h"
 #include "ErrnoMapping.h"
 #include "PosixHandles.h"
+#include "SettingsKeyPosix.h"
 
 namespace platform {
 namespace {
@@ -330,17 +330,21 @@ bool IsStorableName(const std::string& name) {
 
 }  // namespace
 
-CSettingsKey::~CSettingsKey() {
+std::unique_ptr<CSettingsKey> CSystemSettingsKeys::MakeKey() {
+    return std::make_unique<CPosixSettingsKey>();
+}
+
+CPosixSettingsKey::~CPosixSettingsKey() {
     if (IsOpen()) {
         Close();
     }
 }
 
-std::string CSettingsKey::KeyFilePath(const std::string& keyName) {
+std::string CPosixSettingsKey::KeyFilePath(const std::string& keyName) {
     return SettingsFolder() + "/" + keyName + ".conf";
 }
 
-void CSettingsKey::Reset() {
+void CPosixSettingsKey::Reset() {
     m_eMode = EMode::kClosed;
     m_strFolder.clear();
     m_strFile.clear();
@@ -349,7 +353,7 @@ void CSettingsKey::Reset() {
     m_strInstallPath.clear();
 }
 
-ErrorCode CSettingsKey::Open(const std::string& keyName) {
+ErrorCode CPosixSettingsKey::Open(const std::string& keyName) {
     if (IsOpen()) {
         Close();
     }
@@ -365,7 +369,7 @@ ErrorCode CSettingsKey::Open(const std::string& keyName) {
     return kErrorSuccess;
 }
 
-ErrorCode CSettingsKey::OpenSteam() {
+ErrorCode CPosixSettingsKey::OpenSteam() {
     if (IsOpen()) {
         Close();
     }
@@ -383,7 +387,7 @@ ErrorCode CSettingsKey::OpenSteam() {
     return kErrorFileNotFound;
 }
 
-ErrorCode CSettingsKey::Create(const std::string& keyName) {
+ErrorCode CPosixSettingsKey::Create(const std::string& keyName) {
     if (IsOpen()) {
         Close();
     }
@@ -432,7 +436,7 @@ ErrorCode CSettingsKey::Create(const std::string& keyName) {
     return kErrorSuccess;
 }
 
-const std::string* CSettingsKey::FindLine(const std::string& name) const {
+const std::string* CPosixSettingsKey::FindLine(const std::string& name) const {
     for (const auto& line : m_lines) {
         std::string_view lineName;
         CSettingsValue value;
@@ -443,8 +447,8 @@ const std::string* CSettingsKey::FindLine(const std::string& name) const {
     return nullptr;
 }
 
-ErrorCode CSettingsKey::QueryValue(const std::string& name, std::size_t bufferSize,
-                                   CSettingsValue& value) const {
+ErrorCode CPosixSettingsKey::QueryValue(const std::string& name, std::size_t bufferSize,
+                                        CSettingsValue& value) const {
     CSettingsValue found;
     switch (m_eMode) {
         case EMode::kClosed:
@@ -475,7 +479,7 @@ ErrorCode CSettingsKey::QueryValue(const std::string& name, std::size_t bufferSi
     return kErrorSuccess;
 }
 
-ErrorCode CSettingsKey::QueryDword(const std::string& name, std::uint32_t& value) const {
+ErrorCode CPosixSettingsKey::QueryDword(const std::string& name, std::uint32_t& value) const {
     CSettingsValue found;
     if (const ErrorCode error = QueryValue(name, SIZE_MAX, found); error != kErrorSuccess) {
         return error;
@@ -491,11 +495,11 @@ ErrorCode CSettingsKey::QueryDword(const std::string& name, std::uint32_t& value
     return kErrorSuccess;
 }
 
-ErrorCode CSettingsKey::SetString(const std::string& name, const std::string& text) {
+ErrorCode CPosixSettingsKey::SetString(const std::string& name, const std::string& text) {
     return SetValue(name, name + "=" + std::string(kStringTag) + Escape(text));
 }
 
-ErrorCode CSettingsKey::SetDword(const std::string& name, std::uint32_t value) {
+ErrorCode CPosixSettingsKey::SetDword(const std::string& name, std::uint32_t value) {
     static constexpr char kDigits[] = "0123456789abcdef";
     std::string digits(8, '0');
     for (std::size_t i = 0; i < 8; ++i) {
@@ -504,7 +508,7 @@ ErrorCode CSettingsKey::SetDword(const std::string& name, std::uint32_t value) {
     return SetValue(name, name + "=" + std::string(kDwordTag) + digits);
 }
 
-ErrorCode CSettingsKey::SetValue(const std::string& name, const std::string& line) {
+ErrorCode CPosixSettingsKey::SetValue(const std::string& name, const std::string& line) {
     if (m_eMode == EMode::kClosed) {
         return kErrorInvalidHandle;
     }
@@ -545,7 +549,7 @@ ErrorCode CSettingsKey::SetValue(const std::string& name, const std::string& lin
     return kErrorSuccess;
 }
 
-ErrorCode CSettingsKey::Close() {
+ErrorCode CPosixSettingsKey::Close() {
     if (m_eMode == EMode::kClosed) {
         return kErrorInvalidHandle;
     }

@@ -1,6 +1,7 @@
 #include <gtest/gtest.h>
 #include <unistd.h>
 
+#include "FaultySettingsKeys.h"
 #include "SettingsTestSupport.h"
 #include "settings/ModDirDiscovery.h"
 #include "settings/ModDirValidation.h"
@@ -93,16 +94,17 @@ TEST(ModDirDiscovery, FakeSteamTrees) {
             expected.push_back(base + path);
         }
         CScriptedMessageBoxHost boxes;
+        platform::CSystemSettingsKeys keys;
         settings::CCandidateList found;
         std::string strDir = "unchanged";  // what the first-run mode sets
-        settings::CModDirDiscovery(boxes, found, strDir, true).FindSteamModDirs();
+        settings::CModDirDiscovery(boxes, found, strDir, true).FindSteamModDirs(keys);
         EXPECT_EQ(found.Items(), expected);
         // Only the tree without a SteamApps folder finds nothing, and says so.
         EXPECT_EQ(Boxes(boxes), expected.empty() ? Strings{kNoSteamApps} : Strings{});
         EXPECT_EQ(strDir, row.m_szLastFound  ? base + row.m_szLastFound
                           : expected.empty() ? "unchanged"
                                              : expected.front());
-        EXPECT_EQ(settings::FindModDirCandidates(boxes), expected);
+        EXPECT_EQ(settings::FindModDirCandidates(boxes, keys), expected);
     }
 }
 
@@ -113,8 +115,40 @@ TEST(ModDirDiscovery, InstallPathTooLongForItsBufferEndsTheLookup) {
     MakeFolder(longHome + "/.steam/root");
     CScopedEnvironment homeVariable("HOME", longHome);
     CScriptedMessageBoxHost boxes;
-    EXPECT_TRUE(settings::FindModDirCandidates(boxes).empty());
+    platform::CSystemSettingsKeys keys;
+    EXPECT_TRUE(settings::FindModDirCandidates(boxes, keys).empty());
     EXPECT_EQ(Boxes(boxes), Strings{" (0): Error Code 0"});
+}
+
+TEST(ModDirDiscovery, SteamKeyFailuresAreShownAndTheLookupGoesOnWhereItCan) {
+    const struct {
+        const char* m_szName;
+        ESettingsCall m_eFailing;
+        Strings m_boxes;
+        Strings m_found;
+    } rows[] = {
+        {"the close fails", ESettingsCall::kClose, {" (0): Error Code 2"}, {"cstrike"}},
+        {"the read and the close fail",
+         ESettingsCall::kQueryValue,
+         {" (0): Error Code 0", " (0): Error Code 2"},
+         {}},  // no install path to walk
+    };
+    for (const auto& row : rows) {
+        SCOPED_TRACE(row.m_szName);
+        CScopedHome home;
+        Build(home.Home(), kApps + "common/hl/", {"hl.exe", "cstrike/"});
+        CFaultySettingsKeys keys;
+        keys.Fail(row.m_eFailing, 1, platform::kErrorAccessDenied);
+        keys.Fail(ESettingsCall::kClose, 1, platform::kErrorInvalidHandle);
+        CScriptedMessageBoxHost boxes;
+        Strings expected;
+        for (const auto& name : row.m_found) {
+            expected.push_back(home.Home() + "/" + kApps + "common/hl/" + name);
+        }
+        EXPECT_EQ(settings::FindModDirCandidates(boxes, keys), expected);
+        EXPECT_EQ(Boxes(boxes), row.m_boxes);
+        EXPECT_EQ(keys.UnclosedKeys(), 0);
+    }
 }
 
 TEST(ModDirDiscovery, LibraryFoldersParseBothFormsAndSurviveDamage) {

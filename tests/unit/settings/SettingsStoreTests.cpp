@@ -5,9 +5,8 @@
 
 #include <csignal>
 #include <filesystem>
-#include <iomanip>
-#include <sstream>
 
+#include "FakeMainWindow.h"
 #include "SettingsTestSupport.h"
 #include "platform/SettingsKey.h"
 #include "settings/SettingsStore.h"
@@ -19,64 +18,6 @@ using namespace platform;
 using settings::CSettingsStore;
 using settings::kSettingsKeyName;
 namespace fs = std::filesystem;
-
-// The saved window values, from "top left width height ontop viewlog"; "-" leaves one out.
-std::string WindowValues(const std::string& values) {
-    std::istringstream in(values);
-    std::ostringstream out;
-    std::string value;
-    for (const char* name : {"top", "left", "width", "height", "ontop", "viewlog"}) {
-        if (in >> value && value != "-") {
-            out << name << "=dword:" << std::hex << std::setw(8) << std::setfill('0')
-                << unsigned(std::stoi(value)) << "\n";
-        }
-    }
-    return out.str();
-}
-
-// The main window with its options and mod directory, and the user in its configuration
-// dialog, who ends it with m_nAnswer after choosing m_strChosen; records what is done.
-class CFakeMainWindow : public settings::CSettingsWindow,
-                        public settings::CModDirectoryContext,
-                        public settings::CConfigDialogRunner {
-  public:
-    settings::CWindowRect GetWindowRect() const override { return m_rect; }
-    void PlaceWindowHidden(int left, int top, int width, int height) override {
-        m_calls.push_back("place " + std::to_string(left) + "," + std::to_string(top) + " " +
-                          std::to_string(width) + "x" + std::to_string(height));
-    }
-    bool IsMinimized() const override { return m_bMinimized; }
-    bool GetOnTopFlag() const override { return m_bOnTop; }
-    void SetOnTopFlag(bool bOn) override { Set("ontop", m_bOnTop, bOn); }
-    bool GetShowLogFlag() const override { return m_bShowLog; }
-    void SetShowLogFlag(bool bOn) override { Set("viewlog", m_bShowLog, bOn); }
-    void OnAlwaysOnTop() override { Set("OnAlwaysOnTop", m_bOnTop, !m_bOnTop); }
-    void OnShowLog() override { Set("OnShowLog", m_bShowLog, !m_bShowLog); }
-    void ApplyTopmost() override { m_calls.push_back("ApplyTopmost"); }
-    void Set(const std::string& name, bool& flag, bool bOn) {
-        m_calls.push_back(name + ((flag = bOn) ? " on" : " off"));
-    }
-    std::string GetModDirectory() const override { return m_strModDir; }
-    void SetModDirectory(const std::string& strModDir) override { m_strModDir = strModDir; }
-    void SetDisplayedModPath(const std::string& strPath) override { m_strDisplayed = strPath; }
-    void RefreshLog() override { m_refreshedWith.push_back(m_strDisplayed); }
-    void ResetAcceptedExtensions() override { ++m_nExtensionResets; }
-    bool IsFirstRun() const override { return m_bFirstRun; }
-    void SetFirstRun(bool bFirstRun) override { m_bFirstRun = bFirstRun; }
-    int RunModPathDialog(std::string& strDir, bool bFirstRun) override {
-        m_openings.push_back((bFirstRun ? "first " : "normal ") + strDir);
-        strDir = m_nAnswer == kIdOk ? m_strChosen : strDir;
-        return m_nAnswer;
-    }
-
-    settings::CWindowRect m_rect{10, 20, 30, 40};
-    bool m_bMinimized = false, m_bOnTop = false, m_bShowLog = false, m_bFirstRun = false;
-    std::string m_strModDir, m_strDisplayed, m_strChosen;
-    int m_nAnswer = kIdCancel, m_nExtensionResets = 0;
-    Strings m_calls;
-    Strings m_refreshedWith;  // the displayed path at each refresh
-    Strings m_openings;       // "first DIR" or "normal DIR" at each opening of the dialog
-};
 
 class SettingsStoreTest : public testing::Test {
   protected:
@@ -90,7 +31,8 @@ class SettingsStoreTest : public testing::Test {
 
     CScopedHome m_home;
     CScriptedMessageBoxHost m_boxes;
-    CSettingsStore m_store{m_boxes};
+    CSystemSettingsKeys m_keys;
+    CSettingsStore m_store{m_boxes, m_keys};
     CFakeMainWindow m_window;
 };
 
@@ -98,11 +40,11 @@ TEST_F(SettingsStoreTest, KeyValuesAreLinesOfAPrivateFile) {
     const std::string kept = "# note\r\nshort=dword:2A\nupper=dword:0000ABCD\r\n";
     WriteSettings(kept + "twice=sz:1\nTWICE=sz:2\nlast=sz:no line end");
     ::chmod(m_home.SettingsFile().c_str(), 0600);  // kept when the file is replaced
-    CSettingsKey key;
-    ASSERT_EQ(key.Create(kSettingsKeyName), kErrorSuccess);
-    EXPECT_EQ(key.SetString("Twice", "a\\b\nc\rd"), kErrorSuccess);
-    EXPECT_EQ(key.SetDword("left", 0xFFFFFFECu), kErrorSuccess);
-    EXPECT_EQ(key.Close(), kErrorSuccess);
+    const auto key = m_keys.MakeKey();
+    ASSERT_EQ(key->Create(kSettingsKeyName), kErrorSuccess);
+    EXPECT_EQ(key->SetString("Twice", "a\\b\nc\rd"), kErrorSuccess);
+    EXPECT_EQ(key->SetDword("left", 0xFFFFFFECu), kErrorSuccess);
+    EXPECT_EQ(key->Close(), kErrorSuccess);
     EXPECT_EQ(fs::status(m_home.SettingsFile()).permissions(),
               fs::perms::owner_read | fs::perms::owner_write);
     // Other lines stay; the lines of a value fold into one.
@@ -111,17 +53,17 @@ TEST_F(SettingsStoreTest, KeyValuesAreLinesOfAPrivateFile) {
 
     CSettingsValue value;
     std::uint32_t number = 0;
-    ASSERT_EQ(key.Open(kSettingsKeyName), kErrorSuccess);
-    EXPECT_EQ(key.QueryDword("short", number), kErrorFileNotFound);
-    ASSERT_EQ(key.QueryDword("UPPER", number), kErrorSuccess);
+    ASSERT_EQ(key->Open(kSettingsKeyName), kErrorSuccess);
+    EXPECT_EQ(key->QueryDword("short", number), kErrorFileNotFound);
+    ASSERT_EQ(key->QueryDword("UPPER", number), kErrorSuccess);
     EXPECT_EQ(number, 0xABCDu);
-    EXPECT_EQ(key.QueryDword("twice", number), kErrorUnsupportedType);
-    ASSERT_EQ(key.QueryValue("twice", 400, value), kErrorSuccess);
+    EXPECT_EQ(key->QueryDword("twice", number), kErrorUnsupportedType);
+    ASSERT_EQ(key->QueryValue("twice", 400, value), kErrorSuccess);
     EXPECT_EQ(value.m_strData, std::string("a\\b\nc\rd") + '\0');
 
     ::unlink(m_home.SettingsFile().c_str());  // a pipe is no key
     ASSERT_EQ(::mkfifo(m_home.SettingsFile().c_str(), 0600), 0);
-    EXPECT_EQ(key.Open(kSettingsKeyName), kErrorAccessDenied);
+    EXPECT_EQ(key->Open(kSettingsKeyName), kErrorAccessDenied);
 }
 
 TEST_F(SettingsStoreTest, FirstRunThenAKeyWithOnlyTheDirectory) {
@@ -134,7 +76,7 @@ TEST_F(SettingsStoreTest, FirstRunThenAKeyWithOnlyTheDirectory) {
     LoadModDirectory(false);
     EXPECT_FALSE(Exists(m_home.SettingsFile()));
     LoadModDirectory(false, kIdOk, "/games/cstrike");
-    EXPECT_EQ(settings::ReadStoredModDirectory(), "/games/cstrike");
+    EXPECT_EQ(settings::ReadStoredModDirectory(m_keys), "/games/cstrike");
     EXPECT_EQ(fs::status(m_home.SettingsFolder()).permissions(), fs::perms::owner_all);
 
     // Without "left" nothing is applied to the window; the dialog comes only for Configure.
@@ -175,7 +117,7 @@ TEST_F(SettingsStoreTest, WindowValuesAsStored) {
         WriteSettings(WindowValues(row.m_szValues));
         CScriptedMessageBoxHost boxes;
         CFakeMainWindow window;
-        CSettingsStore(boxes).LoadWindowSettings(window);
+        CSettingsStore(boxes, m_keys).LoadWindowSettings(window);
         EXPECT_EQ(boxes.Texts(), *row.m_szMessage ? Strings{row.m_szMessage} : Strings{});
         EXPECT_EQ(window.m_calls, row.m_calls);
     }
@@ -194,7 +136,7 @@ TEST_F(SettingsStoreTest, UnwritableSettingsFolder) {
     WriteSettings("Directory=sz:/old\n");
     ::chmod(m_home.SettingsFolder().c_str(), 0555);
     CScriptedMessageBoxHost boxes;
-    CSettingsStore store(boxes);
+    CSettingsStore store(boxes, m_keys);
     store.SaveWindowSettings(m_window);
     EXPECT_FALSE(store.StoreModDirectory("/games/cstrike"));
     EXPECT_EQ(boxes.Texts(), Strings(7, "Error Code 11"));
@@ -218,7 +160,7 @@ TEST_F(SettingsStoreTest, DirectoryAsStored) {
         SCOPED_TRACE(dir);
         WriteSettings(file);
         CScriptedMessageBoxHost boxes;
-        CSettingsStore store(boxes);
+        CSettingsStore store(boxes, m_keys);
         CFakeMainWindow window;
         window.m_strModDir = "/before";
         store.LoadModDirectory(false, window, window);
