@@ -116,16 +116,20 @@ std::uint32_t CZipEntry::RecordSize() const {
 }
 
 bool CZipEntry::IsDirectory() const {
-    if ((m_nExternalAttr & kAttributeDirectory) != 0) {
-        return true;
-    }
-    if ((m_nVersionMadeBy >> 8) == 3 && (UnixMode() & kUnixTypeMask) == kUnixDirectory) {
-        return true;
-    }
     const std::uint32_t size = m_bufName.Size();
-    return size != 0 && m_nCompressedSize == 0 && m_nUncompressedSize == 0 &&
-           (m_bufName.Data()[size - 1] == platform::kPathSeparator ||
-            m_bufName.Data()[size - 1] == '\\');
+    const bool folderName = size != 0 && (m_bufName.Data()[size - 1] == platform::kPathSeparator ||
+                                          m_bufName.Data()[size - 1] == '\\');
+    // An empty deflate stream still takes two bytes: the uncompressed size tells.
+    const bool empty = m_nUncompressedSize == 0;
+    // A Unix writer's mode is what it meant; its DOS byte may be anything (some
+    // write 0xFF there for every entry).
+    const std::uint32_t unixType = UnixMode() & kUnixTypeMask;
+    const bool marked = IsUnixHost() && unixType != 0
+                            ? unixType == kUnixDirectory
+                            : (m_nExternalAttr & kAttributeDirectory) != 0;
+    // A folder has no data to lose; an entry with data under a file name is a
+    // file whatever its attributes say.
+    return marked ? folderName || empty : folderName && empty;
 }
 
 }  // namespace zip

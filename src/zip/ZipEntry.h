@@ -21,6 +21,8 @@ class CZipEntry {
     static constexpr std::uint16_t kMethodDeflated = 8;
     static constexpr std::uint32_t kAttributeDirectory = 0x10;
     static constexpr std::uint32_t kAttributeArchive = 0x20;
+    static constexpr int kHostUnix = 3;
+    static constexpr int kHostMacOs = 19;
 
     CZipEntry() = default;
 
@@ -44,11 +46,17 @@ class CZipEntry {
 
     bool IsEncrypted() const { return (m_nFlags & kFlagEncrypted) != 0; }
     bool HasDataDescriptor() const { return (m_nFlags & kFlagDataDescriptor) != 0; }
-    // Made on Unix (host 3 of "version made by") with a Unix mode stored.
-    bool HasUnixMode() const { return (m_nVersionMadeBy >> 8) == 3 && UnixMode() != 0; }
+    // Made on Unix or macOS (host 3 or 19 of "version made by").
+    bool IsUnixHost() const {
+        const int host = m_nVersionMadeBy >> 8;
+        return host == kHostUnix || host == kHostMacOs;
+    }
+    // Made on Unix or macOS with a Unix mode stored.
+    bool HasUnixMode() const { return IsUnixHost() && UnixMode() != 0; }
     std::uint32_t UnixMode() const { return m_nExternalAttr >> 16; }
-    // A folder by its DOS attribute, its Unix mode, or a name ending in a
-    // separator with no data.
+    // A folder by its Unix mode (when a Unix host stored one) or else its DOS
+    // attribute, and by a name ending in a separator or no data; an entry no
+    // attribute marks is a folder only when it is empty and named like one.
     bool IsDirectory() const;
 
     std::uint32_t m_nSignature = 0;

@@ -218,17 +218,23 @@ TEST_F(ZipReaderTest, NamesBecomeUtf8WithForwardSlashes) {
 
 TEST_F(ZipReaderTest, FolderEntriesAreToldApart) {
     Open("folders");
-    ASSERT_EQ(Entries(m_reader),
-              (Strings{"empty_dir/", "data_dir/", "attr_dir", "unix_dir", "plain.txt"}));
-    EXPECT_TRUE(m_reader.IsDirectoryEntry(0)) << "empty, name ending in a separator";
-    EXPECT_FALSE(m_reader.IsDirectoryEntry(1)) << "data under a name ending in a separator";
-    EXPECT_TRUE(m_reader.IsDirectoryEntry(2)) << "DOS folder attribute";
-    EXPECT_TRUE(m_reader.IsDirectoryEntry(3)) << "Unix folder mode only, as bsdtar writes";
-    EXPECT_FALSE(m_reader.IsDirectoryEntry(4));
-    // Data without a file name to write it under is refused, not written as a folder.
-    EXPECT_EQ(ExtractAll(m_reader, Stage()), (std::vector<bool>{true, false, true, true, true}));
-    EXPECT_EQ(ReadTree(Stage()),
-              (Tree{{"attr_dir/", ""}, {"empty_dir/", ""}, {"plain.txt", ""}, {"unix_dir/", ""}}));
+    ASSERT_EQ(Entries(m_reader), (Strings{"empty_dir/", "data_dir/", "attr_dir", "unix_dir",
+                                          "plain.txt", "ef_file.txt", "dos_dir_data", "mac_dir"}));
+    const std::vector<bool> folders{true, false, true, true, false, false, false, true};
+    for (int i = 0; i < m_reader.EntryCount(); ++i) {
+        EXPECT_EQ(m_reader.IsDirectoryEntry(i), folders[i]) << Entries(m_reader)[i];
+    }
+    // Data without a file name to write it under is refused, not written as a folder; a Unix
+    // file mode wins over DOS folder bits, and data under a file name is a file.
+    EXPECT_EQ(ExtractAll(m_reader, Stage()),
+              (std::vector<bool>{true, false, true, true, true, true, true, true}));
+    EXPECT_EQ(ReadTree(Stage()), (Tree{{"attr_dir/", ""},
+                                       {"dos_dir_data", "data"},
+                                       {"ef_file.txt", ""},
+                                       {"empty_dir/", ""},
+                                       {"mac_dir/", ""},
+                                       {"plain.txt", ""},
+                                       {"unix_dir/", ""}}));
 }
 
 TEST_F(ZipReaderTest, OpenAndClose) {

@@ -182,7 +182,10 @@ OTHER = {
     "folders": lambda z: zip_bytes({
         "empty_dir/": entry(b"", 0, 0, STORED), "data_dir/": entry(b"data", 0, 0, STORED),
         "attr_dir": entry(b"", 0x10, 0, STORED), "unix_dir": entry(b"", 0o40755 << 16),
-        "plain.txt": entry(b"", 0, 0, STORED)}),
+        "plain.txt": entry(b"", 0, 0, STORED),
+        # A Unix file whose DOS byte is all ones, DOS folder bits on data, a macOS folder.
+        "ef_file.txt": entry(b"", (0o100644 << 16) | 0xFFFF, method=STORED),
+        "dos_dir_data": entry(b"data", 0x10, 0, STORED), "mac_dir": entry(b"", 0o40755 << 16, 19)}),
     "modes": lambda z: Zip(zip_bytes({  # zipfile stores a mode of 0 as 0o600: cleared after
         "unix640.txt": entry(b"640", 0o100640 << 16), "unix000.txt": entry(b"000", 0o100000 << 16),
         "nomode.txt": entry(b"no mode", 0), "dos_readonly.txt": entry(b"read-only", 0x21, 0),
