@@ -4,6 +4,7 @@
 
 #include "ZipException.h"
 #include "ZipFieldReader.h"
+#include "ZipLocalHeader.h"
 #include "ZipVolume.h"
 
 namespace zip {
@@ -12,6 +13,7 @@ namespace {
 // The end record plus the longest comment it can announce.
 constexpr std::uint64_t kEndSearchSpan = kEndRecordSize + 0xFFFF;
 constexpr std::uint32_t kDescriptorSize = 12;
+constexpr const char* kDescriptorCut = "the archive ends inside the data descriptor of {entry}";
 
 }  // namespace
 
@@ -28,12 +30,12 @@ std::uint64_t CZipCatalog::FindEndRecord() {
     const std::uint64_t length = file.GetLength();
     const auto span = static_cast<std::uint32_t>(std::min(length, kEndSearchSpan));
     if (span < 4) {
-        m_volume.ThrowError(kErrEndRecordNotFound);
+        m_volume.ThrowError(kErrEndRecordNotFound, "the file is too short");
     }
     std::vector<unsigned char> tail(span);
     file.Seek(-static_cast<std::int64_t>(span), platform::CFile::end);
     if (file.Read(tail.data(), span) != span) {
-        m_volume.ThrowError(kErrBadArchive);
+        m_volume.ThrowError(kErrBadArchive, "the file could not be read to its end");
     }
     // The signature may also occur inside the comment or in trailing data, so
     // candidates are tried from the last: the first whose comment ends exactly at
@@ -61,7 +63,10 @@ std::uint64_t CZipCatalog::FindEndRecord() {
     if (fallback != length) {
         return fallback;
     }
-    m_volume.ThrowError(signatureSeen ? kErrBadArchive : kErrEndRecordNotFound);
+    if (signatureSeen) {
+        m_volume.ThrowError(kErrBadArchive, "the end record is cut short");
+    }
+    m_volume.ThrowError(kErrEndRecordNotFound);
 }
 
 void CZipCatalog::ReadCatalog() {
@@ -70,7 +75,7 @@ void CZipCatalog::ReadCatalog() {
     file.Seek(static_cast<std::int64_t>(m_nEndPosition), platform::CFile::begin);
     unsigned char record[kEndRecordSize];
     if (file.Read(record, kEndRecordSize) != kEndRecordSize) {
-        m_volume.ThrowError(kErrBadArchive);
+        m_volume.ThrowError(kErrBadArchive, "the end record is cut short");
     }
     CZipFieldReader fields(record, sizeof record);
     m_nEndSignature = fields.ReadUInt32();
@@ -87,15 +92,16 @@ void CZipCatalog::ReadCatalog() {
     const std::uint64_t directoryEnd =
         static_cast<std::uint64_t>(m_nDirectoryOffset) + m_nDirectorySize;
     if (!spanned && m_nEndPosition < directoryEnd) {
-        m_volume.ThrowError(kErrBadArchive);
+        m_volume.ThrowError(kErrBadArchive, "the central directory runs past the end record");
     }
     m_bufComment.Allocate(commentSize);
     if (commentSize != 0 && file.Read(m_bufComment.Data(), commentSize) != commentSize) {
-        m_volume.ThrowError(kErrBadArchive);
+        m_volume.ThrowError(kErrBadArchive, "the archive comment is cut short");
     }
     m_nBytesBeforeArchive = spanned ? 0 : m_nEndPosition - directoryEnd;
     if ((m_nDirectorySize == 0) != (m_nTotalEntries == 0)) {
-        m_volume.ThrowError(kErrBadArchive);
+        m_volume.ThrowError(kErrBadArchive,
+                            "the end record's entry count and directory size disagree");
     }
     m_bUnchanged = true;
     m_volume.ChangeVolume(m_nDirectoryVolume);
@@ -112,19 +118,27 @@ void CZipCatalog::ReadHeaders() {
     m_entries.reserve(m_nTotalEntries);
     std::uint64_t consumed = 0;
     for (int i = 0; i < m_nTotalEntries; ++i) {
+        m_volume.SetFaultEntry(i);
         CZipEntry& entry = m_entries.emplace_back();
         if (!entry.ReadCentral(m_volume)) {
-            m_volume.ThrowError(kErrBadArchive);
-        }
-        // Records must stay inside the directory the end record announces.
-        consumed += entry.RecordSize();
-        if (consumed > m_nDirectorySize) {
-            m_volume.ThrowError(kErrBadArchive);
+            m_volume.ThrowError(kErrBadArchive,
+                                entry.m_nSignature != kCentralSignature
+                                    ? "the central record of {entry} has no valid signature"
+                                    : "the central record of {entry} is cut short or crosses "
+                                      "a volume boundary");
         }
         if (m_bConvertNames) {
             entry.ConvertName();
         }
+        m_volume.SetFaultEntry(i, entry.GetFileName());
+        // Records must stay inside the directory the end record announces.
+        consumed += entry.RecordSize();
+        if (consumed > m_nDirectorySize) {
+            m_volume.ThrowError(kErrBadArchive,
+                                "the central record of {entry} runs past the central directory");
+        }
     }
+    m_volume.SetFaultEntry(-1);
 }
 
 bool CZipCatalog::IsValidIndex(int index) const {
@@ -133,20 +147,29 @@ bool CZipCatalog::IsValidIndex(int index) const {
 
 void CZipCatalog::OpenCatalogEntry(int index) {
     m_pCurrentEntry = &m_entries[index & 0xFFFF];
-    m_volume.ChangeVolume(m_pCurrentEntry->m_nStartVolume);
-    m_volume.File().Seek(
-        static_cast<std::int64_t>(m_nBytesBeforeArchive + m_pCurrentEntry->m_nLocalHeaderOffset),
-        platform::CFile::begin);
-    const std::uint16_t extraSize = m_pCurrentEntry->CheckLocal(m_volume);
+    m_volume.SetFaultEntry(index & 0xFFFF, m_pCurrentEntry->GetFileName());
+    const CZipLocalHeader local = SeekLocalHeader(*m_pCurrentEntry);
+    m_pCurrentEntry->CheckLocal(local, m_volume);
+    m_volume.File().Seek(local.m_nNameSize, platform::CFile::current);
     m_bufLocalExtra.Release();
-    if (extraSize != 0) {
+    if (local.m_nExtraSize != 0) {
+        static constexpr const char* kCrossing =
+            "the local extra field of {entry} crosses a volume boundary";
         const int volume = m_volume.CurrentVolume();
-        m_bufLocalExtra.Allocate(extraSize);
-        m_volume.ReadBytes(m_bufLocalExtra.Data(), extraSize, true);
+        m_bufLocalExtra.Allocate(local.m_nExtraSize);
+        m_volume.ReadBytes(m_bufLocalExtra.Data(), local.m_nExtraSize, true, kCrossing);
         if (m_volume.CurrentVolume() != volume) {
-            m_volume.ThrowError(kErrBadArchive);
+            m_volume.ThrowError(kErrBadArchive, kCrossing);
         }
     }
+}
+
+CZipLocalHeader CZipCatalog::SeekLocalHeader(const CZipEntry& entry) {
+    m_volume.ChangeVolume(entry.m_nStartVolume);
+    m_volume.File().Seek(
+        static_cast<std::int64_t>(m_nBytesBeforeArchive + entry.m_nLocalHeaderOffset),
+        platform::CFile::begin);
+    return CZipLocalHeader::Read(m_volume);
 }
 
 void CZipCatalog::CheckDataDescriptor() {
@@ -154,7 +177,7 @@ void CZipCatalog::CheckDataDescriptor() {
     // The signature is optional; read without it first, so a descriptor whose
     // CRC happens to equal the signature is still taken as it stands.
     unsigned char descriptor[kDescriptorSize + 4];
-    m_volume.ReadBytes(descriptor, kDescriptorSize, false);
+    m_volume.ReadBytes(descriptor, kDescriptorSize, false, kDescriptorCut);
     auto matches = [&entry](const unsigned char* fields) {
         CZipFieldReader reader(fields, kDescriptorSize);
         return reader.ReadUInt32() == entry.m_nCrc32 &&
@@ -166,20 +189,23 @@ void CZipCatalog::CheckDataDescriptor() {
     }
     CZipFieldReader signature(descriptor, 4);
     if (signature.ReadUInt32() == kDescriptorSignature) {
-        m_volume.ReadBytes(descriptor + kDescriptorSize, 4, false);
+        m_volume.ReadBytes(descriptor + kDescriptorSize, 4, false, kDescriptorCut);
         if (matches(descriptor + 4)) {
             return;
         }
     }
-    m_volume.ThrowError(kErrBadArchive);
+    m_volume.ThrowError(kErrBadArchive,
+                        "the data descriptor of {entry} does not match the central directory");
 }
 
 void CZipCatalog::CloseCatalogEntry() {
     m_bufLocalExtra.Release();
     m_pCurrentEntry = nullptr;
+    m_volume.SetFaultEntry(-1);
 }
 
 void CZipCatalog::Clear() {
+    m_volume.SetFaultEntry(-1);
     m_pCurrentEntry = nullptr;
     m_bufLocalExtra.Release();
     m_entries.clear();

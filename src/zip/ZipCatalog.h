@@ -5,6 +5,7 @@
 
 #include "ZipBuffer.h"
 #include "ZipEntry.h"
+#include "ZipLocalHeader.h"
 
 namespace zip {
 
@@ -34,6 +35,8 @@ class CZipCatalog {
     bool IsValidIndex(int index) const;
     // Positions the volume at the data of entry index, after checking its local header.
     void OpenCatalogEntry(int index);
+    // Moves to an entry's local header and reads its fixed part.
+    CZipLocalHeader SeekLocalHeader(const CZipEntry& entry);
     // Checks the data descriptor that follows an entry read to its end.
     void CheckDataDescriptor();
     void CloseCatalogEntry();

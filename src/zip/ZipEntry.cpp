@@ -2,6 +2,7 @@
 
 #include "ZipException.h"
 #include "ZipFieldReader.h"
+#include "ZipLocalHeader.h"
 #include "ZipNameCodec.h"
 #include "ZipVolume.h"
 #include "platform/PathSeparator.h"
@@ -54,34 +55,30 @@ bool CZipEntry::ReadCentral(CZipVolume& volume) {
     return volume.CurrentVolume() == startVolume;
 }
 
-std::uint16_t CZipEntry::CheckLocal(CZipVolume& volume) const {
-    unsigned char header[kLocalHeaderSize];
-    volume.ReadBytes(header, kLocalHeaderSize, true);
-    CZipFieldReader fields(header, sizeof header);
-    const std::uint32_t signature = fields.ReadUInt32();
-    fields.Skip(2);  // version needed
-    const std::uint16_t flags = fields.ReadUInt16();
-    const std::uint16_t method = fields.ReadUInt16();
-    fields.Skip(4);  // time and date
-    const std::uint32_t crc = fields.ReadUInt32();
-    const std::uint32_t compressedSize = fields.ReadUInt32();
-    const std::uint32_t uncompressedSize = fields.ReadUInt32();
-    const std::uint16_t nameSize = fields.ReadUInt16();
-    const std::uint16_t extraSize = fields.ReadUInt16();
-
-    bool valid = fields.IsValid() && signature == kLocalSignature && flags == m_nFlags &&
-                 method == m_nMethod &&
-                 (m_nMethod == kMethodStored || m_nMethod == kMethodDeflated) &&
-                 nameSize == m_nStoredNameSize;
-    if (valid && (flags & kFlagDataDescriptor) == 0) {
-        valid = crc == m_nCrc32 && compressedSize == m_nCompressedSize &&
-                uncompressedSize == m_nUncompressedSize;
+void CZipEntry::CheckLocal(const CZipLocalHeader& local, const CZipVolume& volume) const {
+    const char* differs = nullptr;
+    if (local.m_nFlags != m_nFlags) {
+        differs = "flags";
+    } else if (local.m_nMethod != m_nMethod) {
+        differs = "compression method";
+    } else if (local.m_nNameSize != m_nStoredNameSize) {
+        differs = "name length";
+    } else if (!HasDataDescriptor()) {
+        // With a data descriptor the local header may leave these zero.
+        if (local.m_nCrc32 != m_nCrc32) {
+            differs = "CRC-32";
+        } else if (local.m_nCompressedSize != m_nCompressedSize) {
+            differs = "compressed size";
+        } else if (local.m_nUncompressedSize != m_nUncompressedSize) {
+            differs = "uncompressed size";
+        }
     }
-    if (!valid) {
-        volume.ThrowError(kErrBadArchive);
+    if (differs != nullptr) {
+        volume.ThrowError(kErrBadArchive,
+                          std::string("the local header of {entry} does not match the central "
+                                      "directory (") +
+                              differs + ")");
     }
-    volume.File().Seek(nameSize, platform::CFile::current);
-    return extraSize;
 }
 
 void CZipEntry::ConvertName() {

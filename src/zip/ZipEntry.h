@@ -8,6 +8,7 @@
 
 namespace zip {
 
+class CZipLocalHeader;
 class CZipVolume;
 
 // One entry's header as its central-directory record gives it.
@@ -30,10 +31,9 @@ class CZipEntry {
     // variable part is not on the volume where it started; a record cut short
     // raises BadArchive.
     bool ReadCentral(CZipVolume& volume);
-    // Reads and checks the local header at the volume's position against this
-    // record, then skips the stored name. Returns the local extra field's length;
-    // raises BadArchive when the header disagrees.
-    std::uint16_t CheckLocal(CZipVolume& volume) const;
+    // Raises BadArchive, naming the field, when a local header disagrees with
+    // this record.
+    void CheckLocal(const CZipLocalHeader& local, const CZipVolume& volume) const;
     // Converts the stored name (code page 437 or UTF-8) into the program's form.
     void ConvertName();
 

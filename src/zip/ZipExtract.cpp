@@ -1,5 +1,6 @@
 #include <algorithm>
 #include <memory>
+#include <optional>
 #include <utility>
 
 #include "ZipAttributes.h"
@@ -15,6 +16,17 @@ namespace {
 bool HasFileName(const std::string& relative) {
     const std::string name = CZipPathSplit::NameExt(relative);
     return !name.empty() && name != ".";
+}
+
+constexpr const char* kYieldsMore =
+    "the compressed data of {entry} yields more than its declared size";
+constexpr const char* kCutShort = "the compressed data of {entry} ends before its stream does";
+constexpr const char* kDataCut = "the archive ends inside the data of {entry}";
+constexpr const char* kCorrupt = "the compressed data of {entry} is corrupt";
+
+// What a zlib result says about the data; nothing for a fault of the reader's own.
+const char* ZlibDetail(int result) {
+    return result == Z_BUF_ERROR ? kCutShort : result == Z_DATA_ERROR ? kCorrupt : "";
 }
 
 std::string WithoutTrailingSeparators(std::string path) {
@@ -120,12 +132,15 @@ bool CZipReader::OpenEntry(int index) {
     if (entry.IsEncrypted()) {
         return false;
     }
+    if (auto unsupported = CheckEntrySupported(index)) {
+        throw *unsupported;
+    }
     // No larger than the entry's data, so a small entry costs a small block.
     m_bufRead.Allocate(std::clamp<std::uint32_t>(entry.m_nCompressedSize, 1, kReadChunk));
     m_catalog.OpenCatalogEntry(index);
-    if (entry.m_nMethod != CZipEntry::kMethodStored &&
-        entry.m_nMethod != CZipEntry::kMethodDeflated) {
-        ThrowError(kErrBadArchive);
+    if (entry.m_nMethod == CZipEntry::kMethodStored &&
+        entry.m_nCompressedSize != entry.m_nUncompressedSize) {
+        ThrowError(kErrBadArchive, "the sizes of {entry}, which is stored, disagree");
     }
     m_stream = z_stream{};
     m_bStreamEnded = false;
@@ -152,16 +167,16 @@ std::uint32_t CZipReader::ReadEntryData(unsigned char* buffer, std::uint32_t len
     // Never more than the entry declares: the rest of a longer stream is a fault.
     m_stream.next_out = buffer;
     m_stream.avail_out = std::min(length, m_nUncompressedLeft);
-    const bool force = m_stream.avail_out == 0 && m_nCompressedLeft > 0;
+    // Data past the declared size is looked for once, when the entry is closed.
     std::uint32_t delivered = 0;
-    while (!m_bStreamEnded && (m_stream.avail_out > 0 || (force && m_nCompressedLeft > 0))) {
+    while (!m_bStreamEnded && m_stream.avail_out > 0) {
         if (stored) {
             // Straight into the caller's buffer: stored data needs no copy on the way.
             const std::uint32_t count = std::min(m_stream.avail_out, m_nCompressedLeft);
             if (count == 0) {
                 break;
             }
-            m_volume.ReadBytes(m_stream.next_out, count, false);
+            m_volume.ReadBytes(m_stream.next_out, count, false, kDataCut);
             m_nCompressedLeft -= count;
             m_stream.next_out += count;
             m_stream.avail_out -= count;
@@ -172,7 +187,7 @@ std::uint32_t CZipReader::ReadEntryData(unsigned char* buffer, std::uint32_t len
         }
         if (m_stream.avail_in == 0 && m_nCompressedLeft > 0) {
             const std::uint32_t chunk = std::min(m_nCompressedLeft, m_bufRead.Size());
-            m_volume.ReadBytes(m_bufRead.Data(), chunk, false);
+            m_volume.ReadBytes(m_bufRead.Data(), chunk, false, kDataCut);
             m_nCompressedLeft -= chunk;
             m_stream.next_in = m_bufRead.Data();
             m_stream.avail_in = chunk;
@@ -184,13 +199,14 @@ std::uint32_t CZipReader::ReadEntryData(unsigned char* buffer, std::uint32_t len
         delivered += count;
         if (result == Z_STREAM_END) {
             m_bStreamEnded = true;
-        } else if (result == Z_BUF_ERROR && m_stream.avail_out == 0 && m_stream.avail_in > 0) {
-            // The stream wants to yield more than the declared size.
-            ThrowError(kErrBadArchive);
+            if (m_nUncompressedLeft != 0) {
+                ThrowError(kErrBadArchive,
+                           "the compressed data of {entry} ends before its declared size");
+            }
         } else if (result != Z_OK) {
             // A raw stream never asks for a dictionary, and a result that made no
             // progress must not loop.
-            ThrowError(result);
+            ThrowError(result, ZlibDetail(result));
         }
     }
     // One pass over everything delivered: the checksum runs on whole blocks.
@@ -218,7 +234,7 @@ int CZipReader::CloseEntry(std::string_view path, bool afterException) {
                 FinishStream();
             }
             if (m_nRunningCrc != entry.m_nCrc32) {
-                ThrowError(kErrBadCrc);
+                ThrowError(kErrBadCrc, "the data of {entry} fails its CRC-32 check");
             }
             // A descriptor is only where the data ends, so it is checked only for
             // data read to its end.
@@ -246,11 +262,11 @@ void CZipReader::FinishStream() {
     while (!m_bStreamEnded) {
         if (m_stream.avail_in == 0) {
             if (m_nCompressedLeft == 0) {
-                // Every declared byte arrived; the CRC-32 decides about the data.
-                return;
+                // Every byte may be out, but a stream without its end was cut.
+                ThrowError(Z_BUF_ERROR, kCutShort);
             }
             const std::uint32_t chunk = std::min(m_nCompressedLeft, m_bufRead.Size());
-            m_volume.ReadBytes(m_bufRead.Data(), chunk, false);
+            m_volume.ReadBytes(m_bufRead.Data(), chunk, false, kDataCut);
             m_nCompressedLeft -= chunk;
             m_stream.next_in = m_bufRead.Data();
             m_stream.avail_in = chunk;
@@ -259,20 +275,39 @@ void CZipReader::FinishStream() {
         m_stream.avail_out = 1;
         const int result = inflate(&m_stream, Z_SYNC_FLUSH);
         if (m_stream.avail_out == 0) {
-            ThrowError(kErrBadArchive);
+            ThrowError(kErrBadArchive, kYieldsMore);
         }
         if (result == Z_STREAM_END) {
             m_bStreamEnded = true;
         } else if (result != Z_OK && !(result == Z_BUF_ERROR && m_stream.avail_in == 0)) {
-            ThrowError(result);
+            ThrowError(result, ZlibDetail(result));
         }
     }
+}
+
+std::optional<CZipException> CZipReader::CheckEntrySupported(int index) const {
+    if (IsClosed(true) || !m_catalog.IsValidIndex(index)) {
+        return std::nullopt;
+    }
+    const CZipEntry& entry = m_catalog.Entry(index);
+    std::string detail;
+    if (entry.IsEncrypted()) {
+        detail = "{entry} is password-protected";
+    } else if (entry.m_nMethod != CZipEntry::kMethodStored &&
+               entry.m_nMethod != CZipEntry::kMethodDeflated) {
+        detail = "compression method " + std::to_string(entry.m_nMethod) + " (" +
+                 ZipMethodName(entry.m_nMethod) + ") of {entry} is not supported";
+    } else {
+        return std::nullopt;
+    }
+    return CZipException(CZipException::Unsupported, m_volume.FilePath(), detail, index & 0xFFFF,
+                         entry.GetFileName());
 }
 
 void CZipReader::SkipCompressedData() {
     while (m_nCompressedLeft > 0) {
         const std::uint32_t chunk = std::min(m_nCompressedLeft, m_bufRead.Size());
-        m_volume.ReadBytes(m_bufRead.Data(), chunk, false);
+        m_volume.ReadBytes(m_bufRead.Data(), chunk, false, kDataCut);
         m_nCompressedLeft -= chunk;
     }
 }

@@ -72,8 +72,11 @@ void CZipReader::ReleaseEntry() {
     m_bInflating = false;
 }
 
-void CZipReader::ThrowError(int error) const {
-    ThrowZipError(error, IsClosed(true) ? std::string() : m_volume.FilePath());
+void CZipReader::ThrowError(int error, const std::string& detail) const {
+    if (IsClosed(true)) {
+        ThrowZipError(error, {}, detail);
+    }
+    m_volume.ThrowError(error, detail);
 }
 
 void CZipReader::CheckZlib(int result) const {

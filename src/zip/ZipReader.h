@@ -3,6 +3,7 @@
 #include <zlib.h>
 
 #include <cstdint>
+#include <optional>
 #include <string>
 #include <string_view>
 
@@ -10,6 +11,7 @@
 #include "ZipBuffer.h"
 #include "ZipCatalog.h"
 #include "ZipEntry.h"
+#include "ZipException.h"
 #include "ZipVolume.h"
 #include "platform/File.h"
 
@@ -71,6 +73,12 @@ class CZipReader {
     // 0 nothing open, or the time stamp not set.
     int CloseEntry(std::string_view path, bool afterException);
 
+    // Why the reader cannot extract an entry whose archive may well be sound
+    // (password-protected, or compressed with a method it lacks): the fault
+    // OpenEntry and ExtractEntry meet, Unsupported. None for an entry it can read
+    // (or a closed archive or bad index).
+    std::optional<CZipException> CheckEntrySupported(int index) const;
+
     // Names are converted to UTF-8 with '/' separators while the directory is
     // read; with false, ReadEntryHeader converts its copy instead.
     void SetConvertNames(bool convert) { m_catalog.m_bConvertNames = convert; }
@@ -78,7 +86,7 @@ class CZipReader {
   private:
     enum EntryState : unsigned char { kNoEntry = 0, kEntryReading = 0xFF };
 
-    [[noreturn]] void ThrowError(int error) const;
+    [[noreturn]] void ThrowError(int error, const std::string& detail = {}) const;
     // Z_OK and Z_NEED_DICT pass; every other zlib result is raised.
     void CheckZlib(int result) const;
     // Runs a deflate stream whose declared bytes have all arrived to its end,

@@ -6,6 +6,11 @@
 #include "ZipPathSplit.h"
 
 namespace zip {
+namespace {
+
+constexpr const char* kNoSuchVolume = "{entry} names a volume the archive does not have";
+
+}  // namespace
 
 void CZipVolume::Open(const std::string& path, int mode, int volumeSize) {
     using platform::CFile;
@@ -54,7 +59,8 @@ void CZipVolume::SetVolumeInfo(std::uint16_t volumeNumber) {
     m_nVolumeLimit = volumeNumber;
 }
 
-std::uint32_t CZipVolume::ReadBytes(void* buffer, std::uint32_t length, bool whole) {
+std::uint32_t CZipVolume::ReadBytes(void* buffer, std::uint32_t length, bool whole,
+                                    const char* detail) {
     if (length == 0) {
         return 0;
     }
@@ -62,7 +68,7 @@ std::uint32_t CZipVolume::ReadBytes(void* buffer, std::uint32_t length, bool who
     std::uint32_t got = m_file.Read(out, length);
     while (got == 0) {
         if (SpanState() == 0) {
-            ThrowError(kErrBadArchive);
+            ThrowError(kErrBadArchive, detail);
         }
         ChangeVolume(m_nCurrentVolume + 1);
         got = m_file.Read(out, length);
@@ -71,13 +77,13 @@ std::uint32_t CZipVolume::ReadBytes(void* buffer, std::uint32_t length, bool who
         return got;
     }
     if (whole || SpanState() == 0) {
-        ThrowError(kErrBadArchive);
+        ThrowError(kErrBadArchive, detail);
     }
     while (got < length) {
         ChangeVolume(m_nCurrentVolume + 1);
         const std::uint32_t more = m_file.Read(out + got, length - got);
         if (more == 0) {
-            ThrowError(kErrBadArchive);
+            ThrowError(kErrBadArchive, detail);
         }
         got += more;
     }
@@ -91,7 +97,7 @@ void CZipVolume::ChangeVolume(int volume) {
     // An ordinary archive has one volume, and a spanned one ends with the volume
     // holding the end record: a header naming any other is damaged.
     if (m_nSpanMode == kSpanNone || volume < 0 || volume > LastVolume()) {
-        ThrowError(kErrBadArchive);
+        ThrowError(kErrBadArchive, kNoSuchVolume);
     }
     const std::string name = NumberedFileName(volume, FilePath());
     m_file.Close();
@@ -123,7 +129,7 @@ std::uint64_t CZipVolume::VolumeLength(int volume) {
         return m_file.GetLength();
     }
     if (m_nSpanMode == kSpanNone || volume < 0 || volume > LastVolume()) {
-        ThrowError(kErrBadArchive);
+        ThrowError(kErrBadArchive, kNoSuchVolume);
     }
     platform::CFile other;
     platform::CFileException error;
@@ -149,8 +155,14 @@ void CZipVolume::CloseVolume(bool afterException) {
     m_nVolumeLimit = 0;
 }
 
-void CZipVolume::ThrowError(int error) const {
-    ThrowZipError(error, FilePath());
+void CZipVolume::ThrowError(int error, const std::string& detail) const {
+    throw CZipException(ZipCauseFromError(error), FilePath(), detail, m_nFaultEntry,
+                        m_strFaultEntryName);
+}
+
+void CZipVolume::SetFaultEntry(int index, std::string name) {
+    m_nFaultEntry = index;
+    m_strFaultEntryName = std::move(name);
 }
 
 }  // namespace zip

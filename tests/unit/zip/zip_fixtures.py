@@ -2,7 +2,7 @@
 """zip_fixtures.py FOLDER: every archive the zip reader's tests open, made with zipfile, Info-ZIP
 zip, bsdtar and byte edits; beside each good one X.list and X.expected/, as zipfile reads it."""
 
-import io, os, pathlib, random, shutil, struct, subprocess, sys, tempfile, zipfile
+import io, os, pathlib, random, shutil, struct, subprocess, sys, tempfile, zipfile, zlib
 
 STORED, DEFLATED = zipfile.ZIP_STORED, zipfile.ZIP_DEFLATED
 PACKAGE = {"maps/de_x.bsp": bytes(range(256)) * 64 + b"BSP end",
@@ -81,6 +81,9 @@ class Zip:
     def data_end(self, i):
         return self.data_start(i) + self.get("<I", self.central[i] + 20)
 
+    def field(self, i, name):
+        return self.get(self.FIELDS[name][2], self.central[i] + self.FIELDS[name][1])
+
     def set(self, i, field, value, local=True, central=True):
         at_local, at_central, fmt = self.FIELDS[field]
         if local and at_local:
@@ -111,6 +114,25 @@ def volumes(z, missing=None):
     end = struct.pack("<IHHHHIIH", 0x06054B50, 3, 3, n, n, len(directory), 0, 0)
     pieces = {".%03d" % k: body[bounds[k]:bounds[k + 1]] for k in range(3) if k != missing}
     return pieces | {".zip": directory + end}, whole
+
+
+def extra_crosses_volume(z):
+    """Two volumes split where entry 1's local extra field starts, so the field is on the next."""
+    out = io.BytesIO()
+    with zipfile.ZipFile(out, "w") as archive:
+        for name, data in PACKAGE.items():
+            info = zipfile.ZipInfo(name, (2001, 2, 3, 4, 5, 6))
+            info.extra = struct.pack("<HH", 0xCAFE, 8) + b"12345678"
+            archive.writestr(info, data, DEFLATED)
+    z = Zip(out.getvalue())
+    body = b"PK\x07\x08" + bytes(z.b[:z.dir_offset])
+    cut = 4 + z.local(1) + 30 + z.get("<H", z.local(1) + 26)
+    for i in range(len(z.central)):
+        disk = int(4 + z.local(i) >= cut)
+        z.set(i, "disk", disk).set(i, "offset", 4 + z.local(i) - cut * disk)
+    directory, n = bytes(z.b[z.dir_offset:z.eocd]), len(z.central)
+    end = struct.pack("<IHHHHIIH", 0x06054B50, 2, 2, n, n, len(directory), 0, 0)
+    return {".000": body[:cut], ".001": body[cut:], ".zip": directory + end}
 
 
 def sizes(z):
@@ -146,6 +168,7 @@ GOOD = {
     "stub_absolute_offsets": lambda z: zip_bytes(PACKAGE, out=io.BytesIO(STUB), mode="a"),
     "volumes": volumes,
     "sizes": sizes,
+    "data_after_end_record": lambda z: (z.b + bytes(100), z),
 }
 OTHER = {
     "not_a_zip": lambda z: b"This is a text file, not an archive.\n" * 20,
@@ -158,7 +181,12 @@ OTHER = {
     "bad_central_signature": lambda z: z.put("<I", z.central[1], 0x03014B50),
     "bad_local_signature": lambda z: z.put("<I", z.local(1), 0x05034B50),
     "local_central_mismatch": lambda z: z.set(0, "crc", 0, central=False),
-    "unsupported_method": lambda z: z.set(0, "method", 12),
+    "unsupported_method": lambda z: z.set(0, "method", 9),
+    "directory_size_bound": lambda z: z.put("<H", z.central[2] + 32, 10),  # comment into the end
+    "local_name_length": lambda z: z.put("<H", z.local(1) + 26, len("maps/de_x.txt") - 1),
+    "local_flags": lambda z: z.put("<H", z.local(0) + 6, 0x0002),
+    "extra_crosses_volume": extra_crosses_volume,
+    "stored_runs_long": lambda z: z.set(1, "usize", len(PACKAGE["maps/de_x.txt"]) - 5),
     "crc_error": lambda z: z.put("<B", z.data_start(1), ord("a")),  # was "A test map"
     "truncated_deflate": lambda z: z.set(0, "csize", (z.data_end(0) - z.data_start(0)) // 2),
     "corrupt_deflate": lambda z: z.put("<B", z.data_start(0), 0x07),
@@ -195,6 +223,65 @@ OTHER = {
 }
 
 
+def descriptor(z, i):
+    """Where entry i's data descriptor starts, past its optional signature."""
+    at = z.data_start(i) + z.field(i, "csize")
+    return at + 4 if z.b[at:at + 4] == b"PK\x07\x08" else at
+
+
+def reference(z, i):
+    """Entry i's bytes as zlib reads them, or None where the entry is not sound."""
+    method, crc, size = z.field(i, "method"), z.field(i, "crc"), z.field(i, "usize")
+    data = bytes(z.b[z.data_start(i):z.data_end(i)])
+    if method == STORED:
+        out = data if len(data) == size else None
+    else:
+        inflater = zlib.decompressobj(-15)
+        try:
+            out = inflater.decompress(data, size + 1)
+        except zlib.error:
+            return None
+        out = out if inflater.eof and len(out) == size else None
+    if out is None or zlib.crc32(out) != crc:
+        return None
+    if z.get("<H", z.central[i] + 8) & 8 and struct.unpack_from("<III", z.b, descriptor(z, i)) != (
+            crc, z.field(i, "csize"), size):
+        return None
+    return out
+
+
+def integrity_cases(folder):
+    """Bit flips and cut or altered sizes in one entry of a real archive, each judged by zlib.
+    Writes NAME.zip, NAME.zip.expected when zlib reads the entry, and cases.txt."""
+    os.makedirs(folder)
+    lines = []
+    for base, data in (("plain", zip_bytes(PACKAGE)), ("streamed", zip_bytes(PACKAGE, out=Unseekable()))):
+        for i in range(len(PACKAGE)):
+            z0 = Zip(data)
+            streamed = z0.get("<H", z0.central[i] + 8) & 8
+            start, end = z0.data_start(i), z0.data_end(i)
+            csize, usize = z0.field(i, "csize"), z0.field(i, "usize")
+            edits = {"flip%d_%d" % (at, bit): (lambda z, at=at, bit=bit: z.put(
+                "<B", at, z.b[at] ^ bit)) for at in (start, (start + end) // 2, end - 1)
+                for bit in (0x01, 0x80)}
+            for name, value in (("csize", csize - 1), ("csize", csize // 2), ("usize", usize - 1),
+                                ("usize", usize + 1), ("crc", z0.field(i, "crc") ^ 1)):
+                edits["%s_%d" % (name, value)] = (
+                    lambda z, name=name, value=value: z.set(i, name, value, local=not streamed))
+            if streamed:
+                edits["descriptor"] = lambda z: z.put("<B", descriptor(z, i), z.b[descriptor(z, i)] ^ 4)
+            for edit, change in edits.items():
+                z = Zip(data)
+                change(z)
+                case = "%s_entry%d_%s.zip" % (base, i, edit)
+                pathlib.Path(folder, case).write_bytes(z.b)
+                out = reference(z, i)
+                if out is not None:
+                    pathlib.Path(folder, case + ".expected").write_bytes(out)
+                lines.append("%s %d %s\n" % (case, i, "reads" if out is not None else "fault"))
+    pathlib.Path(folder, "cases.txt").write_text("".join(lines))
+
+
 def main(folder):
     shutil.rmtree(folder, ignore_errors=True)
     os.makedirs(folder)
@@ -214,6 +301,7 @@ def main(folder):
                 write_tree(path + ".expected", {i.filename: z.read(i) for i in z.infolist()
                                                 if not i.is_dir()})
     pathlib.Path(folder, "cp437.txt").write_text(bytes(range(0x80, 0x100)).decode("cp437"), "utf-8")
+    integrity_cases(os.path.join(folder, "integrity"))
     pathlib.Path(folder, "complete").touch()
 
 
