@@ -3,6 +3,7 @@
 #include <algorithm>
 
 #include "ZipException.h"
+#include "ZipExtraField.h"
 #include "ZipFieldReader.h"
 #include "ZipLocalHeader.h"
 #include "ZipVolume.h"
@@ -12,7 +13,7 @@ namespace {
 
 // The end record plus the longest comment it can announce.
 constexpr std::uint64_t kEndSearchSpan = kEndRecordSize + 0xFFFF;
-constexpr std::uint32_t kDescriptorSize = 12;
+constexpr std::uint64_t kMaxEntries = 0xFFFF;
 constexpr const char* kDescriptorCut = "the archive ends inside the data descriptor of {entry}";
 
 }  // namespace
@@ -86,29 +87,83 @@ void CZipCatalog::ReadCatalog() {
     m_nDirectorySize = fields.ReadUInt32();
     m_nDirectoryOffset = fields.ReadUInt32();
     const std::uint16_t commentSize = fields.ReadUInt16();
-
-    m_volume.SetVolumeInfo(m_nThisVolume);
-    const bool spanned = m_volume.SpanState() != 0;
-    const std::uint64_t directoryEnd =
-        static_cast<std::uint64_t>(m_nDirectoryOffset) + m_nDirectorySize;
-    if (!spanned && m_nEndPosition < directoryEnd) {
-        m_volume.ThrowError(kErrBadArchive, "the central directory runs past the end record");
-    }
     m_bufComment.Allocate(commentSize);
     if (commentSize != 0 && file.Read(m_bufComment.Data(), commentSize) != commentSize) {
         m_volume.ThrowError(kErrBadArchive, "the archive comment is cut short");
     }
-    m_nBytesBeforeArchive = spanned ? 0 : m_nEndPosition - directoryEnd;
+    m_nDirectoryBound = m_nEndPosition;
+    ReadZip64EndRecord();
+
+    if (m_nThisVolume > kZip64Marker16 || m_nDirectoryVolume > m_nThisVolume) {
+        m_volume.ThrowError(kErrBadArchive, "the end record names volumes the archive cannot have");
+    }
+    m_volume.SetVolumeInfo(static_cast<std::uint16_t>(m_nThisVolume));
+    const bool spanned = m_volume.SpanState() != 0;
+    const std::uint64_t directoryEnd = m_nDirectoryOffset + m_nDirectorySize;
+    if (directoryEnd < m_nDirectoryOffset || (!spanned && m_nDirectoryBound < directoryEnd)) {
+        m_volume.ThrowError(kErrBadArchive, "the central directory runs past the end record");
+    }
+    m_nBytesBeforeArchive = spanned ? 0 : m_nDirectoryBound - directoryEnd;
     if ((m_nDirectorySize == 0) != (m_nTotalEntries == 0)) {
         m_volume.ThrowError(kErrBadArchive,
                             "the end record's entry count and directory size disagree");
     }
+    if (m_nTotalEntries > m_nDirectorySize / kCentralRecordSize) {
+        m_volume.ThrowError(kErrBadArchive,
+                            "the end record counts more entries than its directory can hold");
+    }
+    if (m_nTotalEntries > kMaxEntries) {
+        // Entries are addressed by 16-bit indices.
+        m_volume.ThrowError(kErrUnsupported, "the archive holds more than 65535 entries");
+    }
     m_bUnchanged = true;
-    m_volume.ChangeVolume(m_nDirectoryVolume);
+    m_volume.ChangeVolume(static_cast<int>(m_nDirectoryVolume));
     if (m_nDirectorySize != 0) {
         ReadHeaders();
         CheckEntryExtents();
     }
+}
+
+void CZipCatalog::ReadZip64EndRecord() {
+    CZipBigFile& file = m_volume.File();
+    unsigned char locator[kZip64LocatorSize];
+    if (m_nEndPosition < kZip64LocatorSize + kZip64EndRecordSize) {
+        return;
+    }
+    file.Seek(static_cast<std::int64_t>(m_nEndPosition - kZip64LocatorSize),
+              platform::CFile::begin);
+    CZipFieldReader locatorFields(locator, sizeof locator);
+    if (file.Read(locator, sizeof locator) != sizeof locator ||
+        locatorFields.ReadUInt32() != kZip64LocatorSignature) {
+        return;
+    }
+    locatorFields.Skip(4);  // volume of the Zip64 end record: the last, as this one
+    const std::uint64_t recordedOffset = locatorFields.ReadUInt64();
+    // Most often the record lies right before its locator; otherwise where the
+    // locator says, which is only right when nothing precedes the archive.
+    unsigned char record[kZip64EndRecordSize];
+    for (const std::uint64_t at :
+         {m_nEndPosition - kZip64LocatorSize - kZip64EndRecordSize, recordedOffset}) {
+        if (at > m_nEndPosition - kZip64LocatorSize - kZip64EndRecordSize) {
+            continue;
+        }
+        file.Seek(static_cast<std::int64_t>(at), platform::CFile::begin);
+        CZipFieldReader fields(record, sizeof record);
+        if (file.Read(record, sizeof record) != sizeof record ||
+            fields.ReadUInt32() != kZip64EndSignature) {
+            continue;
+        }
+        fields.Skip(8 + 2 + 2);  // record size, versions made by and needed
+        m_nThisVolume = fields.ReadUInt32();
+        m_nDirectoryVolume = fields.ReadUInt32();
+        m_nEntriesOnThisVolume = fields.ReadUInt64();
+        m_nTotalEntries = fields.ReadUInt64();
+        m_nDirectorySize = fields.ReadUInt64();
+        m_nDirectoryOffset = fields.ReadUInt64();
+        m_nDirectoryBound = at;
+        return;
+    }
+    m_volume.ThrowError(kErrBadArchive, "the Zip64 end record is not where its locator says");
 }
 
 void CZipCatalog::ReadHeaders() {
@@ -117,7 +172,7 @@ void CZipCatalog::ReadHeaders() {
     m_entries.clear();
     m_entries.reserve(m_nTotalEntries);
     std::uint64_t consumed = 0;
-    for (int i = 0; i < m_nTotalEntries; ++i) {
+    for (int i = 0; i < static_cast<int>(m_nTotalEntries); ++i) {
         m_volume.SetFaultEntry(i);
         CZipEntry& entry = m_entries.emplace_back();
         if (!entry.ReadCentral(m_volume)) {
@@ -148,8 +203,7 @@ bool CZipCatalog::IsValidIndex(int index) const {
 void CZipCatalog::OpenCatalogEntry(int index) {
     m_pCurrentEntry = &m_entries[index & 0xFFFF];
     m_volume.SetFaultEntry(index & 0xFFFF, m_pCurrentEntry->GetFileName());
-    const CZipLocalHeader local = SeekLocalHeader(*m_pCurrentEntry);
-    m_pCurrentEntry->CheckLocal(local, m_volume);
+    CZipLocalHeader local = SeekLocalHeader(*m_pCurrentEntry);
     m_volume.File().Seek(local.m_nNameSize, platform::CFile::current);
     m_bufLocalExtra.Release();
     if (local.m_nExtraSize != 0) {
@@ -162,6 +216,9 @@ void CZipCatalog::OpenCatalogEntry(int index) {
             m_volume.ThrowError(kErrBadArchive, kCrossing);
         }
     }
+    // A size left marked for want of a Zip64 field differs from the central one.
+    ApplyZip64Extra(m_bufLocalExtra, {&local.m_nUncompressedSize, &local.m_nCompressedSize});
+    m_pCurrentEntry->CheckLocal(local, m_volume);
 }
 
 CZipLocalHeader CZipCatalog::SeekLocalHeader(const CZipEntry& entry) {
@@ -174,24 +231,31 @@ CZipLocalHeader CZipCatalog::SeekLocalHeader(const CZipEntry& entry) {
 
 void CZipCatalog::CheckDataDescriptor() {
     const CZipEntry& entry = *m_pCurrentEntry;
-    // The signature is optional; read without it first, so a descriptor whose
-    // CRC happens to equal the signature is still taken as it stands.
-    unsigned char descriptor[kDescriptorSize + 4];
-    m_volume.ReadBytes(descriptor, kDescriptorSize, false, kDescriptorCut);
-    auto matches = [&entry](const unsigned char* fields) {
-        CZipFieldReader reader(fields, kDescriptorSize);
-        return reader.ReadUInt32() == entry.m_nCrc32 &&
-               reader.ReadUInt32() == entry.m_nCompressedSize &&
-               reader.ReadUInt32() == entry.m_nUncompressedSize;
-    };
-    if (matches(descriptor)) {
-        return;
-    }
-    CZipFieldReader signature(descriptor, 4);
-    if (signature.ReadUInt32() == kDescriptorSignature) {
-        m_volume.ReadBytes(descriptor + kDescriptorSize, 4, false, kDescriptorCut);
-        if (matches(descriptor + 4)) {
-            return;
+    // CRC-32 and two sizes of 4 bytes, or of 8 after Zip64 data, with or without
+    // the signature before them. The layouts are tried shortest first, reading
+    // no further than each needs, so a descriptor whose CRC happens to equal the
+    // signature is still taken as it stands.
+    unsigned char descriptor[4 + 4 + 8 + 8];
+    std::uint32_t got = 0;
+    const bool signature = [&] {
+        got = m_volume.ReadBytes(descriptor, 12, false, kDescriptorCut);
+        return CZipFieldReader(descriptor, 4).ReadUInt32() == kDescriptorSignature;
+    }();
+    for (const std::uint32_t width : {4u, 8u}) {
+        for (const std::uint32_t skip : {0u, 4u}) {
+            if (skip != 0 && !signature) {
+                continue;
+            }
+            const std::uint32_t size = skip + 4 + 2 * width;
+            got += m_volume.ReadBytes(descriptor + got, size - got, false, kDescriptorCut);
+            CZipFieldReader fields(descriptor + skip, size - skip);
+            const bool sizes64 = width == 8;
+            if (fields.ReadUInt32() == entry.m_nCrc32 &&
+                (sizes64 ? fields.ReadUInt64() : fields.ReadUInt32()) == entry.m_nCompressedSize &&
+                (sizes64 ? fields.ReadUInt64() : fields.ReadUInt32()) ==
+                    entry.m_nUncompressedSize) {
+                return;
+            }
         }
     }
     m_volume.ThrowError(kErrBadArchive,

@@ -39,8 +39,10 @@ void CZipCatalog::CheckEntryExtents() {
         const CZipLocalHeader local = SeekLocalHeader(entry);
         const std::uint64_t start =
             volumeStart[entry.m_nStartVolume] + m_nBytesBeforeArchive + entry.m_nLocalHeaderOffset;
-        std::uint64_t end = start + kLocalHeaderSize + local.m_nNameSize + local.m_nExtraSize;
-        end += entry.m_nCompressedSize;
+        // Zip64 values may be anything: clamped, they cannot wrap the sum round.
+        std::uint64_t end =
+            std::min(start, archiveEnd) + kLocalHeaderSize + local.m_nNameSize + local.m_nExtraSize;
+        end += std::min(entry.m_nCompressedSize, archiveEnd + 1);
         if (entry.HasDataDescriptor()) {
             end += kShortestDescriptor;
         }

@@ -1,6 +1,7 @@
 #include "ZipEntry.h"
 
 #include "ZipException.h"
+#include "ZipExtraField.h"
 #include "ZipFieldReader.h"
 #include "ZipLocalHeader.h"
 #include "ZipNameCodec.h"
@@ -52,7 +53,15 @@ bool CZipEntry::ReadCentral(CZipVolume& volume) {
         !ReadPart(volume, m_bufComment, commentSize)) {
         return false;
     }
-    return volume.CurrentVolume() == startVolume;
+    if (volume.CurrentVolume() != startVolume) {
+        return false;
+    }
+    if (!ApplyZip64Extra(m_bufExtraField, {&m_nUncompressedSize, &m_nCompressedSize,
+                                           &m_nLocalHeaderOffset, &m_nStartVolume})) {
+        volume.ThrowError(kErrBadArchive,
+                          "the Zip64 extra field of {entry} is missing or too short");
+    }
+    return true;
 }
 
 void CZipEntry::CheckLocal(const CZipLocalHeader& local, const CZipVolume& volume) const {

@@ -28,11 +28,11 @@ class CZipEntry {
     CZipEntry() = default;
 
     // Reads one central record. False when its signature is wrong or its
-    // variable part is not on the volume where it started; a record cut short
-    // raises BadArchive.
+    // variable part is not on the volume where it started; a record cut short,
+    // or one whose Zip64 values are missing, raises BadArchive.
     bool ReadCentral(CZipVolume& volume);
-    // Raises BadArchive, naming the field, when a local header disagrees with
-    // this record.
+    // Raises BadArchive, naming the field, when a local header (its sizes taken
+    // from its Zip64 extra field where marked) disagrees with this record.
     void CheckLocal(const CZipLocalHeader& local, const CZipVolume& volume) const;
     // Converts the stored name (code page 437 or UTF-8) into the program's form.
     void ConvertName();
@@ -67,12 +67,14 @@ class CZipEntry {
     std::uint16_t m_nModTime = 0;
     std::uint16_t m_nModDate = 0;
     std::uint32_t m_nCrc32 = 0;
-    std::uint32_t m_nCompressedSize = 0;
-    std::uint32_t m_nUncompressedSize = 0;
-    std::uint16_t m_nStartVolume = 0;
+    // Sizes, offset and volume as the Zip64 extra field gives them where the
+    // record holds its marker.
+    std::uint64_t m_nCompressedSize = 0;
+    std::uint64_t m_nUncompressedSize = 0;
+    std::uint32_t m_nStartVolume = 0;
     std::uint16_t m_nInternalAttr = 0;
     std::uint32_t m_nExternalAttr = kAttributeArchive;
-    std::uint32_t m_nLocalHeaderOffset = 0;
+    std::uint64_t m_nLocalHeaderOffset = 0;
     CZipBuffer m_bufExtraField;
     CZipBuffer m_bufName;
     CZipBuffer m_bufComment;

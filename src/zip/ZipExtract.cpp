@@ -80,7 +80,8 @@ bool CZipReader::ExtractEntry(int index, const std::string& targetDir, bool full
                 throw error;
             }
         }
-        const std::uint32_t total = progress ? entry.m_nUncompressedSize : 0;
+        const auto total = static_cast<std::uint32_t>(
+            progress ? std::min<std::uint64_t>(entry.m_nUncompressedSize, UINT32_MAX) : 0);
         // The data is read in chunks of bufferSize. Without a progress callback
         // nobody watches the file grow chunk by chunk, so chunks are gathered
         // into writes of about kWriteBatch bytes; room for one chunk more than
@@ -136,7 +137,8 @@ bool CZipReader::OpenEntry(int index) {
         throw *unsupported;
     }
     // No larger than the entry's data, so a small entry costs a small block.
-    m_bufRead.Allocate(std::clamp<std::uint32_t>(entry.m_nCompressedSize, 1, kReadChunk));
+    m_bufRead.Allocate(static_cast<std::uint32_t>(
+        std::clamp<std::uint64_t>(entry.m_nCompressedSize, 1, kReadChunk)));
     m_catalog.OpenCatalogEntry(index);
     if (entry.m_nMethod == CZipEntry::kMethodStored &&
         entry.m_nCompressedSize != entry.m_nUncompressedSize) {
@@ -166,13 +168,14 @@ std::uint32_t CZipReader::ReadEntryData(unsigned char* buffer, std::uint32_t len
     const bool stored = m_catalog.CurrentEntry()->m_nMethod == CZipEntry::kMethodStored;
     // Never more than the entry declares: the rest of a longer stream is a fault.
     m_stream.next_out = buffer;
-    m_stream.avail_out = std::min(length, m_nUncompressedLeft);
+    m_stream.avail_out = static_cast<uInt>(std::min<std::uint64_t>(length, m_nUncompressedLeft));
     // Data past the declared size is looked for once, when the entry is closed.
     std::uint32_t delivered = 0;
     while (!m_bStreamEnded && m_stream.avail_out > 0) {
         if (stored) {
             // Straight into the caller's buffer: stored data needs no copy on the way.
-            const std::uint32_t count = std::min(m_stream.avail_out, m_nCompressedLeft);
+            const auto count = static_cast<std::uint32_t>(
+                std::min<std::uint64_t>(m_stream.avail_out, m_nCompressedLeft));
             if (count == 0) {
                 break;
             }
@@ -186,11 +189,7 @@ std::uint32_t CZipReader::ReadEntryData(unsigned char* buffer, std::uint32_t len
             continue;
         }
         if (m_stream.avail_in == 0 && m_nCompressedLeft > 0) {
-            const std::uint32_t chunk = std::min(m_nCompressedLeft, m_bufRead.Size());
-            m_volume.ReadBytes(m_bufRead.Data(), chunk, false, kDataCut);
-            m_nCompressedLeft -= chunk;
-            m_stream.next_in = m_bufRead.Data();
-            m_stream.avail_in = chunk;
+            RefillInput();
         }
         const uLong before = m_stream.total_out;
         const int result = inflate(&m_stream, Z_SYNC_FLUSH);
@@ -265,11 +264,7 @@ void CZipReader::FinishStream() {
                 // Every byte may be out, but a stream without its end was cut.
                 ThrowError(Z_BUF_ERROR, kCutShort);
             }
-            const std::uint32_t chunk = std::min(m_nCompressedLeft, m_bufRead.Size());
-            m_volume.ReadBytes(m_bufRead.Data(), chunk, false, kDataCut);
-            m_nCompressedLeft -= chunk;
-            m_stream.next_in = m_bufRead.Data();
-            m_stream.avail_in = chunk;
+            RefillInput();
         }
         m_stream.next_out = &extra;
         m_stream.avail_out = 1;
@@ -304,11 +299,19 @@ std::optional<CZipException> CZipReader::CheckEntrySupported(int index) const {
                          entry.GetFileName());
 }
 
+void CZipReader::RefillInput() {
+    const auto chunk =
+        static_cast<std::uint32_t>(std::min<std::uint64_t>(m_nCompressedLeft, m_bufRead.Size()));
+    m_volume.ReadBytes(m_bufRead.Data(), chunk, false, kDataCut);
+    m_nCompressedLeft -= chunk;
+    m_stream.next_in = m_bufRead.Data();
+    m_stream.avail_in = chunk;
+}
+
 void CZipReader::SkipCompressedData() {
     while (m_nCompressedLeft > 0) {
-        const std::uint32_t chunk = std::min(m_nCompressedLeft, m_bufRead.Size());
-        m_volume.ReadBytes(m_bufRead.Data(), chunk, false, kDataCut);
-        m_nCompressedLeft -= chunk;
+        RefillInput();
+        m_stream.avail_in = 0;
     }
 }
 

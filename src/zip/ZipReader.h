@@ -96,13 +96,15 @@ class CZipReader {
     // read where it lies.
     void SkipCompressedData();
     void ReleaseEntry();
+    // Reads the next chunk of the entry's compressed data as the input.
+    void RefillInput();
 
     bool m_bTrackAllocations = true;
     z_stream m_stream{};
     bool m_bInflating = false;
     bool m_bStreamEnded = false;
-    std::uint32_t m_nUncompressedLeft = 0;
-    std::uint32_t m_nCompressedLeft = 0;
+    std::uint64_t m_nUncompressedLeft = 0;
+    std::uint64_t m_nCompressedLeft = 0;
     std::uint32_t m_nRunningCrc = 0;
     CZipBuffer m_bufRead;
     CZipVolume m_volume;

@@ -50,10 +50,11 @@ Strings Entries(const zip::CZipReader& reader, bool details = false) {
     zip::CZipEntry e;
     for (int i = 0; i < reader.EntryCount() && reader.ReadEntryHeader(e, i); ++i) {
         char line[80];
-        std::snprintf(line, sizeof line, " %08x %u %u %04d-%02d-%02d %02d:%02d:%02d\n", e.m_nCrc32,
-                      e.m_nCompressedSize, e.m_nUncompressedSize, (e.m_nModDate >> 9) + 1980,
-                      (e.m_nModDate >> 5) & 0x0F, e.m_nModDate & 0x1F, e.m_nModTime >> 11,
-                      (e.m_nModTime >> 5) & 0x3F, (e.m_nModTime & 0x1F) * 2);
+        std::snprintf(line, sizeof line, " %08x %llu %llu %04d-%02d-%02d %02d:%02d:%02d\n",
+                      e.m_nCrc32, static_cast<unsigned long long>(e.m_nCompressedSize),
+                      static_cast<unsigned long long>(e.m_nUncompressedSize),
+                      (e.m_nModDate >> 9) + 1980, (e.m_nModDate >> 5) & 0x0F, e.m_nModDate & 0x1F,
+                      e.m_nModTime >> 11, (e.m_nModTime >> 5) & 0x3F, (e.m_nModTime & 0x1F) * 2);
         lines.push_back(e.GetFileName() + (details ? line : ""));
     }
     return lines;
@@ -102,7 +103,20 @@ const CArchiveCase kArchiveCases[] = {
     {"package"}, {"empty"}, {"info_zip"}, {"info_zip_streamed"}, {"bsdtar"}, {"bsdtar_style"},
     {"sizes"}, {"descriptor_with_signature"}, {"descriptor_without_signature"},
     {"comment_with_signature"}, {"prepended_stub"}, {"stub_absolute_offsets"}, {"volumes"},
-    {"data_after_end_record"},
+    {"data_after_end_record"}, {"zip64_info_zip"}, {"zip64_bsdtar"}, {"zip64_python"},
+    {"zip64_python_streamed"}, {"zip64_prepended_stub"}, {"zip64_central_extra"},
+    {"zip64_extra_short",        kOpenFault, kBad, 0,
+     "damaged: the Zip64 extra field of entry 1 is missing or too short"},
+    {"zip64_size_past_end",      kOpenFault, kBad, 0,
+     "damaged: the data of entry 2 (sound/de_x/wind.wav) runs past the end of the archive"},
+    {"zip64_offset_overlap",     kOpenFault, kBad, 0,
+     "damaged: the data of entry 2 (sound/de_x/wind.wav) overlaps other parts of the archive"},
+    {"zip64_entry_count",        kOpenFault, kBad, 0,
+     "damaged: the end record counts more entries than its directory can hold"},
+    {"too_many_entries",         kOpenFault, ZipError::Unsupported, 0,
+     "unsupported: the archive holds more than 65535 entries"},
+    {"zip64_end_record_lost",    kOpenFault, kBad, 0,
+     "damaged: the Zip64 end record is not where its locator says"},
     {"not_a_zip",                kOpenFault, ZipError::EndRecordNotFound, 0, "not a zip archive"},
     {"zero_length",              kOpenFault, ZipError::EndRecordNotFound, 0, "not a zip archive"},
     {"end_record_missing",       kOpenFault, ZipError::EndRecordNotFound, 0, "not a zip archive"},

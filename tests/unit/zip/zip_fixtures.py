@@ -135,6 +135,44 @@ def extra_crosses_volume(z):
     return {".000": body[:cut], ".001": body[cut:], ".zip": directory + end}
 
 
+def python_zip64(streamed):
+    """zipfile's Zip64 local headers (and 8-byte descriptor sizes when it cannot seek back)."""
+    out = Unseekable() if streamed else io.BytesIO()
+    with zipfile.ZipFile(out, "w", DEFLATED) as archive:
+        for name, data in PACKAGE.items():
+            with archive.open(zipfile.ZipInfo(name, (2001, 2, 3, 4, 5, 6)), "w",
+                              force_zip64=True) as entry_file:
+                entry_file.write(data)
+    return out.getvalue()
+
+
+def with_zip64_extra(z, i, usize=None, csize=None, offset=None, short=False):
+    """Moves entry i's marked central values into a Zip64 extra field, as writers of big
+    archives do; the values given replace the real ones."""
+    records = [bytearray(z.b[c:c + 46 + sum(struct.unpack_from("<HHH", z.b, c + 28))])
+               for c in z.central]
+    r, values = records[i], b""
+    for at, value in ((24, usize), (20, csize), (42, offset)):
+        if value is not None:
+            values += struct.pack("<Q", value if value >= 0 else struct.unpack_from("<I", r, at)[0])
+            struct.pack_into("<I", r, at, 0xFFFFFFFF)
+    values = values[:8] if short else values
+    name_end = 46 + struct.unpack_from("<H", r, 28)[0]
+    r[name_end:name_end] = struct.pack("<HH", 1, len(values)) + values
+    struct.pack_into("<H", r, 30, struct.unpack_from("<H", r, 30)[0] + 4 + len(values))
+    directory = b"".join(records)
+    end = bytearray(z.b[z.eocd:])
+    struct.pack_into("<I", end, 12, len(directory))
+    return bytes(z.b[:z.dir_offset]) + directory + bytes(end)
+
+
+def zip64_end_record(z, edit):
+    """Info-ZIP's Zip64 archive with its Zip64 end record edited: edit(bytes, record offset)."""
+    data = bytearray(tool("zip -q -fz -r -X out.zip maps sound"))
+    edit(data, data.rfind(b"PK\x06\x06"))
+    return data
+
+
 def sizes(z):
     """Entries on, below and above the read and write chunks, at every level."""
     rng, files = random.Random(5), {}
@@ -169,6 +207,12 @@ GOOD = {
     "volumes": volumes,
     "sizes": sizes,
     "data_after_end_record": lambda z: (z.b + bytes(100), z),
+    "zip64_info_zip": lambda z: tool("zip -q -fz -r -X out.zip maps sound"),
+    "zip64_bsdtar": lambda z: tool("bsdtar --options zip:zip64 --format zip -cf out.zip maps sound"),
+    "zip64_python": lambda z: python_zip64(False),
+    "zip64_python_streamed": lambda z: python_zip64(True),
+    "zip64_prepended_stub": lambda z: STUB + tool("zip -q -fz -r -X out.zip maps sound"),
+    "zip64_central_extra": lambda z: with_zip64_extra(z, 1, usize=-1, csize=-1, offset=-1),
 }
 OTHER = {
     "not_a_zip": lambda z: b"This is a text file, not an archive.\n" * 20,
@@ -186,6 +230,14 @@ OTHER = {
     "local_name_length": lambda z: z.put("<H", z.local(1) + 26, len("maps/de_x.txt") - 1),
     "local_flags": lambda z: z.put("<H", z.local(0) + 6, 0x0002),
     "extra_crosses_volume": extra_crosses_volume,
+    "zip64_extra_short": lambda z: with_zip64_extra(z, 1, usize=-1, csize=-1, short=True),
+    "zip64_size_past_end": lambda z: with_zip64_extra(z, 2, csize=1 << 63),
+    "zip64_offset_overlap": lambda z: with_zip64_extra(z, 2, offset=z.local(0)),
+    "zip64_entry_count": lambda z: zip64_end_record(
+        z, lambda b, at: struct.pack_into("<QQ", b, at + 24, 1 << 40, 1 << 40)),
+    "zip64_end_record_lost": lambda z: zip64_end_record(
+        z, lambda b, at: struct.pack_into("<I", b, at, 0)),
+    "too_many_entries": lambda z: zip_bytes({"e%d" % i: b"" for i in range(65536)}),
     "stored_runs_long": lambda z: z.set(1, "usize", len(PACKAGE["maps/de_x.txt"]) - 5),
     "crc_error": lambda z: z.put("<B", z.data_start(1), ord("a")),  # was "A test map"
     "truncated_deflate": lambda z: z.set(0, "csize", (z.data_end(0) - z.data_start(0)) // 2),
