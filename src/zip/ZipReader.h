@@ -1,8 +1,8 @@
 #pragma once
 
-#include <zlib.h>
-
+#include <cstddef>
 #include <cstdint>
+#include <memory>
 #include <optional>
 #include <string>
 #include <string_view>
@@ -16,6 +16,8 @@
 #include "platform/File.h"
 
 namespace zip {
+
+class CZipDecoder;
 
 // Reads a zip archive: opens it, lists its entries and extracts them to disk.
 // Faults in the archive are thrown as CZipException, files that cannot be
@@ -87,9 +89,9 @@ class CZipReader {
     enum EntryState : unsigned char { kNoEntry = 0, kEntryReading = 0xFF };
 
     [[noreturn]] void ThrowError(int error, const std::string& detail = {}) const;
-    // Z_OK and Z_NEED_DICT pass; every other zlib result is raised.
-    void CheckZlib(int result) const;
-    // Runs a deflate stream whose declared bytes have all arrived to its end,
+    // Runs the decoder once, refilling its input first when it is used up.
+    void DecodeStep(unsigned char*& out, std::size_t& room);
+    // Runs a stream whose declared bytes have all been delivered to its end,
     // refusing one that would yield more.
     void FinishStream();
     // Reads what remains of the entry's compressed data, so a data descriptor is
@@ -100,8 +102,10 @@ class CZipReader {
     void RefillInput();
 
     bool m_bTrackAllocations = true;
-    z_stream m_stream{};
-    bool m_bInflating = false;
+    // The method's decoder; none for stored data.
+    std::unique_ptr<CZipDecoder> m_pDecoder;
+    const unsigned char* m_pInput = nullptr;
+    std::size_t m_nInputLeft = 0;
     bool m_bStreamEnded = false;
     std::uint64_t m_nUncompressedLeft = 0;
     std::uint64_t m_nCompressedLeft = 0;

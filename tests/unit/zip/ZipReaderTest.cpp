@@ -103,7 +103,9 @@ const CArchiveCase kArchiveCases[] = {
     {"package"}, {"empty"}, {"info_zip"}, {"info_zip_streamed"}, {"bsdtar"}, {"bsdtar_style"},
     {"sizes"}, {"descriptor_with_signature"}, {"descriptor_without_signature"},
     {"comment_with_signature"}, {"prepended_stub"}, {"stub_absolute_offsets"}, {"volumes"},
-    {"data_after_end_record"}, {"zip64_info_zip"}, {"zip64_bsdtar"}, {"zip64_python"},
+    {"data_after_end_record"}, {"bzip2_info_zip"}, {"bzip2_info_zip_streamed"}, {"bzip2_7z"},
+    {"bzip2_python"}, {"lzma_7z"}, {"lzma_7z_end_marker"}, {"lzma_python"},
+    {"lzma_python_streamed"}, {"zip64_info_zip"}, {"zip64_bsdtar"}, {"zip64_python"},
     {"zip64_python_streamed"}, {"zip64_prepended_stub"}, {"zip64_central_extra"},
     {"zip64_extra_short",        kOpenFault, kBad, 0,
      "damaged: the Zip64 extra field of entry 1 is missing or too short"},
@@ -151,6 +153,14 @@ const CArchiveCase kArchiveCases[] = {
      "damaged: the local extra field of entry 1 (maps/de_x.txt) crosses a volume boundary"},
     {"unsupported_method",       kFault, ZipError::Unsupported, 0, "unsupported: compression "
      "method 9 (Deflate64) of entry 0 (maps/de_x.bsp) is not supported"},
+    {"deflate64_7z",             kFault, ZipError::Unsupported, 1, "unsupported: compression "
+     "method 9 (Deflate64) of entry 1 (maps/de_x.bsp) is not supported"},
+    {"corrupt_bzip2",            kFault, ZipError::DataError, 0,
+     "damaged: the compressed data of entry 0 (maps/de_x.bsp) is corrupt"},
+    {"truncated_lzma",           kFault, ZipError::BufError, 0,
+     "damaged: the compressed data of entry 0 (maps/de_x.bsp) ends before its stream does"},
+    {"lzma_bad_properties",      kFault, ZipError::DataError, 0,
+     "damaged: the compressed data of entry 0 (maps/de_x.bsp) is corrupt"},
     {"crc_error",                kFault, ZipError::BadCrc, 1,
      "damaged: the data of entry 1 (maps/de_x.txt) fails its CRC-32 check"},
     {"truncated_deflate",        kFault, ZipError::BufError, 0,
@@ -435,23 +445,34 @@ TEST_F(ZipReaderTest, BlockSizesAndProgress) {
     EXPECT_EQ(ReadTree(Stage()), ReadTree(Fixture("descriptor_with_signature.zip.expected")));
 }
 
-TEST_F(ZipReaderTest, EntryDataReadByHand) {
-    Open("truncated_deflate");
-    ASSERT_TRUE(m_reader.OpenEntry(0));
-    EXPECT_FALSE(m_reader.OpenEntry(1)) << "one entry at a time";
-    unsigned char buffer[100000];
-    EXPECT_EQ(m_reader.ReadEntryData(buffer, 7), 7u);
-    EXPECT_EQ(m_reader.CloseEntry({}, false), -1) << "left half read";
-    EXPECT_EQ(m_reader.CloseEntry({}, false), 0) << "nothing open any more";
-    // A fault leaves its entry open until closed after it; the abandoned inflate leaks
-    // nothing (the sanitizers check), whether the entry or the whole archive is closed.
-    ASSERT_TRUE(m_reader.OpenEntry(0));
-    EXPECT_THROW(m_reader.ReadEntryData(buffer, sizeof buffer), ZipError);
-    EXPECT_EQ(m_reader.CloseEntry({}, true), 1);
-    ASSERT_TRUE(m_reader.OpenEntry(0));
-    EXPECT_THROW(m_reader.ReadEntryData(buffer, sizeof buffer), ZipError);
-    m_reader.CloseArchive(true);
-    EXPECT_TRUE(m_reader.IsClosed(true));
+TEST(ZipEntryDataTest, ReadByHandForEachMethod) {
+    // A sound archive and a damaged one of each compressed method.
+    for (const auto& [sound, damaged] : {std::pair{"package", "truncated_deflate"},
+                                         {"bzip2_python", "corrupt_bzip2"},
+                                         {"lzma_python", "truncated_lzma"}}) {
+        SCOPED_TRACE(sound);
+        zip::CZipReader reader;
+        reader.OpenArchive(Fixture(std::string(sound) + ".zip"), 1, 0);
+        ASSERT_TRUE(reader.OpenEntry(0));
+        EXPECT_FALSE(reader.OpenEntry(1)) << "one entry at a time";
+        unsigned char buffer[100000];
+        EXPECT_EQ(reader.ReadEntryData(buffer, 7), 7u);
+        EXPECT_EQ(std::string(reinterpret_cast<char*>(buffer), 7),
+                  std::string("\0\1\2\3\4\5\6", 7));
+        EXPECT_EQ(reader.CloseEntry({}, false), -1) << "left half read";
+        EXPECT_EQ(reader.CloseEntry({}, false), 0) << "nothing open any more";
+        reader.CloseArchive();
+        // A fault leaves its entry open until closed after it; the abandoned decoder leaks
+        // nothing (the sanitizers check), whether the entry or the whole archive is closed.
+        reader.OpenArchive(Fixture(std::string(damaged) + ".zip"), 1, 0);
+        ASSERT_TRUE(reader.OpenEntry(0));
+        EXPECT_THROW(reader.ReadEntryData(buffer, sizeof buffer), ZipError);
+        EXPECT_EQ(reader.CloseEntry({}, true), 1);
+        ASSERT_TRUE(reader.OpenEntry(0));
+        EXPECT_THROW(reader.ReadEntryData(buffer, sizeof buffer), ZipError);
+        reader.CloseArchive(true);
+        EXPECT_TRUE(reader.IsClosed(true));
+    }
 }
 
 TEST(ZipHelpersTest, CauseNamesAndArchiveTitles) {

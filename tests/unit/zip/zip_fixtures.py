@@ -2,9 +2,11 @@
 """zip_fixtures.py FOLDER: every archive the zip reader's tests open, made with zipfile, Info-ZIP
 zip, bsdtar and byte edits; beside each good one X.list and X.expected/, as zipfile reads it."""
 
-import io, os, pathlib, random, shutil, struct, subprocess, sys, tempfile, zipfile, zlib
+import bz2, io, lzma, os, pathlib, random, shutil, struct, subprocess, sys, tempfile, zipfile, zlib
 
-STORED, DEFLATED = zipfile.ZIP_STORED, zipfile.ZIP_DEFLATED
+STORED, DEFLATED, BZIP2, LZMA = (zipfile.ZIP_STORED, zipfile.ZIP_DEFLATED, zipfile.ZIP_BZIP2,
+                                 zipfile.ZIP_LZMA)
+SEVEN_ZIP = "7z a -tzip -bso0 -bsp0 out.zip maps sound -mm="
 PACKAGE = {"maps/de_x.bsp": bytes(range(256)) * 64 + b"BSP end",
            "maps/de_x.txt": b"A test map\r\nby nobody\r\n",
            "sound/de_x/wind.wav": random.Random(7).randbytes(40000)}
@@ -213,6 +215,15 @@ GOOD = {
     "zip64_python_streamed": lambda z: python_zip64(True),
     "zip64_prepended_stub": lambda z: STUB + tool("zip -q -fz -r -X out.zip maps sound"),
     "zip64_central_extra": lambda z: with_zip64_extra(z, 1, usize=-1, csize=-1, offset=-1),
+    "bzip2_info_zip": lambda z: tool("zip -q -r -X -Z bzip2 out.zip maps sound"),
+    "bzip2_info_zip_streamed": lambda z: tool("zip -q -r -Z bzip2 - maps sound"),
+    "bzip2_7z": lambda z: tool(SEVEN_ZIP + "BZip2"),
+    "bzip2_python": lambda z: zip_bytes({n: entry(d, method=BZIP2) for n, d in PACKAGE.items()}),
+    "lzma_7z": lambda z: tool(SEVEN_ZIP + "LZMA"),
+    "lzma_7z_end_marker": lambda z: tool(SEVEN_ZIP + "LZMA:eos"),
+    "lzma_python": lambda z: zip_bytes({n: entry(d, method=LZMA) for n, d in PACKAGE.items()}),
+    "lzma_python_streamed": lambda z: zip_bytes({n: entry(d, method=LZMA) for n, d in PACKAGE.items()},
+                                                out=Unseekable()),
 }
 OTHER = {
     "not_a_zip": lambda z: b"This is a text file, not an archive.\n" * 20,
@@ -230,6 +241,11 @@ OTHER = {
     "local_name_length": lambda z: z.put("<H", z.local(1) + 26, len("maps/de_x.txt") - 1),
     "local_flags": lambda z: z.put("<H", z.local(0) + 6, 0x0002),
     "extra_crosses_volume": extra_crosses_volume,
+    "deflate64_7z": lambda z: tool(SEVEN_ZIP + "Deflate64"),
+    "corrupt_bzip2": lambda z: (b := Zip(GOOD["bzip2_python"](z))).put("<B", b.data_start(0) + 20, 0),
+    "truncated_lzma": lambda z: (b := Zip(GOOD["lzma_python"](z))).set(
+        0, "csize", b.field(0, "csize") // 2),
+    "lzma_bad_properties": lambda z: (b := Zip(GOOD["lzma_python"](z))).put("<B", b.data_start(0) + 4, 225),
     "zip64_extra_short": lambda z: with_zip64_extra(z, 1, usize=-1, csize=-1, short=True),
     "zip64_size_past_end": lambda z: with_zip64_extra(z, 2, csize=1 << 63),
     "zip64_offset_overlap": lambda z: with_zip64_extra(z, 2, offset=z.local(0)),
@@ -288,12 +304,20 @@ def reference(z, i):
     if method == STORED:
         out = data if len(data) == size else None
     else:
-        inflater = zlib.decompressobj(-15)
         try:
-            out = inflater.decompress(data, size + 1)
-        except zlib.error:
+            if method == DEFLATED:
+                decoder = zlib.decompressobj(-15)
+            elif method == BZIP2:
+                decoder = bz2.BZ2Decompressor()
+            else:  # LZMA: version, properties' size and properties before the data
+                properties = data[4:4 + struct.unpack_from("<H", data, 2)[0]]
+                decoder = lzma.LZMADecompressor(lzma.FORMAT_RAW, filters=[
+                    lzma._decode_filter_properties(lzma.FILTER_LZMA1, properties)])
+                data = data[4 + len(properties):]
+            out = decoder.decompress(data, size + 1)
+        except (zlib.error, OSError, EOFError, lzma.LZMAError, struct.error):
             return None
-        out = out if inflater.eof and len(out) == size else None
+        out = out if decoder.eof and len(out) == size else None
     if out is None or zlib.crc32(out) != crc:
         return None
     if z.get("<H", z.central[i] + 8) & 8 and struct.unpack_from("<III", z.b, descriptor(z, i)) != (
@@ -307,7 +331,9 @@ def integrity_cases(folder):
     Writes NAME.zip, NAME.zip.expected when zlib reads the entry, and cases.txt."""
     os.makedirs(folder)
     lines = []
-    for base, data in (("plain", zip_bytes(PACKAGE)), ("streamed", zip_bytes(PACKAGE, out=Unseekable()))):
+    bases = {"plain": zip_bytes(PACKAGE), "streamed": zip_bytes(PACKAGE, out=Unseekable()),
+             "bzip2": GOOD["bzip2_python"](None), "lzma": GOOD["lzma_python"](None)}
+    for base, data in bases.items():
         for i in range(len(PACKAGE)):
             z0 = Zip(data)
             streamed = z0.get("<H", z0.central[i] + 8) & 8
