@@ -91,8 +91,12 @@ void CZipEntry::CheckLocal(const CZipLocalHeader& local, const CZipVolume& volum
 }
 
 void CZipEntry::ConvertName() {
-    const std::string name =
-        DecodeStoredName(m_bufName.Data(), m_bufName.Size(), (m_nFlags & kFlagUtf8Name) != 0);
+    // Unix and macOS writers store the bytes of the user's (UTF-8) file names
+    // and seldom say so; there valid UTF-8 is taken as such. A flagged name
+    // that is not valid UTF-8 stays as stored, and is refused when extracted.
+    const bool utf8 = (m_nFlags & kFlagUtf8Name) != 0 ||
+                      (IsUnixHost() && IsValidUtf8(m_bufName.Data(), m_bufName.Size()));
+    const std::string name = DecodeStoredName(m_bufName.Data(), m_bufName.Size(), utf8);
     m_bufName.Allocate(static_cast<std::uint32_t>(name.size()));
     if (!name.empty()) {
         name.copy(reinterpret_cast<char*>(m_bufName.Data()), name.size());

@@ -310,6 +310,21 @@ TEST_F(ZipReaderTest, NamesBecomeUtf8WithForwardSlashes) {
         << "every code page 437 byte decodes as Python decodes it";
 }
 
+TEST_F(ZipReaderTest, UnixNamesInUtf8WithoutTheFlag) {
+    // Info-ZIP on Linux stores the file system's UTF-8 bytes and sets no flag.
+    Open("info_zip_names");
+    EXPECT_EQ(Entries(m_reader), (Strings{"sound/", "sound/r\xC3\xADo_lluvia.wav"}));
+    m_reader.CloseArchive();
+    Open("host_names");
+    const Strings names{"unix_r\xC3\xADo.wav", "dos_r\xE2\x94\x9C\xC2\xA1o.wav",
+                        "unix_caf\xC3\xA9.txt", "flagged_b\xFF.txt"};
+    EXPECT_EQ(Entries(m_reader), names) << "UTF-8 from Unix; CP437 from DOS or when not UTF-8";
+    // A name flagged UTF-8 that is not is refused like any hostile name.
+    EXPECT_EQ(ExtractAll(m_reader, Stage()), (std::vector<bool>{true, true, true, false}));
+    EXPECT_EQ(ReadTree(Stage()),
+              (Tree{{names[0], "unix"}, {names[1], "dos"}, {names[2], "cp437"}}));
+}
+
 TEST_F(ZipReaderTest, FolderEntriesAreToldApart) {
     Open("folders");
     ASSERT_EQ(Entries(m_reader), (Strings{"empty_dir/", "data_dir/", "attr_dir", "unix_dir",
@@ -503,6 +518,26 @@ TEST(ZipHelpersTest, ConfinedNamesHaveNoWayUp) {
         EXPECT_FALSE(zip::IsConfinedEntryName(escaping)) << escaping;
     }
     EXPECT_FALSE(zip::IsConfinedEntryName(std::string("ok\0/../../x", 11))) << "NUL byte";
+    EXPECT_TRUE(zip::IsConfinedEntryName("maps/caf\xC3\xA9.bsp"));
+    EXPECT_FALSE(zip::IsConfinedEntryName("maps/caf\xE9.bsp")) << "not UTF-8";
+}
+
+TEST(ZipHelpersTest, Utf8IsWellFormedOnly) {
+    const auto valid = [](std::string_view text) {
+        return zip::IsValidUtf8(reinterpret_cast<const unsigned char*>(text.data()), text.size());
+    };
+    for (const char* good : {"", "plain", "\xC3\xA9", "\xE2\x82\xAC", "\xED\x9F\xBF",
+                             "\xF0\x90\x80\x80", "\xF4\x8F\xBF\xBF"}) {
+        EXPECT_TRUE(valid(good)) << good;
+    }
+    // Lone continuation, overlong forms, a surrogate, past U+10FFFF, cut short, bad lead bytes.
+    for (const char* bad : {"\x80", "\xC0\x80", "\xC1\xBF", "\xE0\x80\x80", "\xED\xA0\x80",
+                            "\xF0\x80\x80\x80", "\xF4\x90\x80\x80", "\xC3", "\xE2\x82",
+                            "\xE2\x82"
+                            "A",
+                            "\xF5\x80\x80\x80", "\xFF"}) {
+        EXPECT_FALSE(valid(bad)) << bad;
+    }
 }
 
 }  // namespace

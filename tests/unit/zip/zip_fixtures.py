@@ -175,6 +175,15 @@ def zip64_end_record(z, edit):
     return data
 
 
+def host_names():
+    """The same UTF-8 bytes unflagged from Unix and from DOS, CP437 bytes that are not UTF-8
+    from Unix, and a name flagged UTF-8 that is not."""
+    z = Zip(zip_bytes({"unix_rXXo.wav": entry(b"unix"), "dos_rXXo.wav": entry(b"dos", 0x20, 0),
+                       "unix_cafX.txt": entry(b"cp437"), "flagged_bX.txt": entry(b"bad")}).replace(
+        b"rXXo", "río".encode()).replace(b"cafX", "café".encode("cp437")).replace(b"bX", b"b\xff"))
+    return z.put("<H", z.local(3) + 6, 0x800).put("<H", z.central[3] + 8, 0x800)
+
+
 def sizes(z):
     """Entries on, below and above the read and write chunks, at every level."""
     rng, files = random.Random(5), {}
@@ -275,6 +284,10 @@ OTHER = {
     # Code page 437 without the UTF-8 flag, UTF-8 with it, and a backslash separator.
     "names": lambda z: zip_bytes({"maps/cafX.txt": b"cp437", "maps/Zürich.txt": b"utf8",
         "maps\\back.txt": b"back"}).replace(b"cafX", "café".encode("cp437")),
+    # The same UTF-8 bytes unflagged from Unix and from DOS, CP437 bytes that are not UTF-8
+    # from Unix, and a name flagged UTF-8 that is not.
+    "host_names": lambda z: host_names(),
+    "info_zip_names": lambda z: tool("zip -q -r out.zip sound", files={"sound/río_lluvia.wav": b"rain"}),
     "folders": lambda z: zip_bytes({
         "empty_dir/": entry(b"", 0, 0, STORED), "data_dir/": entry(b"data", 0, 0, STORED),
         "attr_dir": entry(b"", 0x10, 0, STORED), "unix_dir": entry(b"", 0o40755 << 16),
