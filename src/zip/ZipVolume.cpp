@@ -4,6 +4,8 @@
 
 #include "ZipException.h"
 #include "ZipPathSplit.h"
+#include "ZipSplitSet.h"
+#include "platform/FileSystem.h"
 
 namespace zip {
 namespace {
@@ -17,7 +19,17 @@ void CZipVolume::Open(const std::string& path, int mode, int volumeSize) {
     const unsigned access =
         mode == kOpenReadOnly ? CFile::modeRead : CFile::modeNoTruncate | CFile::modeReadWrite;
     m_nVolumeLimit = 0;
-    OpenVolumeFile(path, access, true);
+    // Any part of a split set opens the whole set.
+    const CZipSplitSet set = FindZipSplitSet(path);
+    m_bInfoZipNames = set.m_kind == EZipSplitKind::kInfoZip;
+    if (set.m_kind == EZipSplitKind::kRawSplit) {
+        platform::CFileException error;
+        if (!m_file.OpenParts(set.m_parts, access | platform::CFile::shareDenyWrite, &error)) {
+            throw error;
+        }
+    } else {
+        OpenVolumeFile(set.m_strCanonicalPath, access, true);
+    }
     m_nSpanMode = volumeSize != 0 ? kSpanNumberedIfSpanned : kSpanUndecided;
     // The end record decides the volume; until then the archive counts as closed.
     m_nCurrentVolume = -1;
@@ -110,9 +122,11 @@ std::string CZipVolume::NumberedFileName(int volume, std::string_view path) cons
     if (volume == LastVolume()) {
         return name + "zip";
     }
+    // Info-ZIP counts its volumes from z01; the other naming from 000.
     char number[16];
-    std::snprintf(number, sizeof number, "%.3d", volume);
-    return name + number;
+    std::snprintf(number, sizeof number, m_bInfoZipNames ? "z%.2d" : "%.3d",
+                  volume + (m_bInfoZipNames ? 1 : 0));
+    return platform::ResolvePath(name + number);
 }
 
 std::string CZipVolume::VolumeFileName(bool last, std::string_view path) const {

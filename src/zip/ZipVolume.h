@@ -9,8 +9,9 @@
 namespace zip {
 
 // The file-access layer under the reader: opens the archive, serves reads that
-// must arrive whole, and moves across the numbered files of a spanned archive
-// (X.000, X.001, …, X.zip) when a read runs off the end of one.
+// must arrive whole, and moves across the volumes of a spanned archive (X.z01,
+// X.z02, … or X.000, X.001, …, then X.zip) when a read runs off the end of one.
+// The pieces of an archive cut by 7-Zip (X.zip.001, …) are read as one file.
 class CZipVolume {
   public:
     enum OpenMode : int { kOpenExisting = 0, kOpenReadOnly = 1 };
@@ -71,6 +72,8 @@ class CZipVolume {
     int m_nSpanMode = kSpanNone;
     std::uint32_t m_nVolumeLimit = 0;
     int m_nCurrentVolume = -1;
+    // Volumes named x.z01, x.z02, … rather than x.000, x.001, …
+    bool m_bInfoZipNames = false;
     int m_nFaultEntry = -1;
     std::string m_strFaultEntryName;
 };

@@ -5,6 +5,7 @@
 #include <sys/stat.h>
 #include <unistd.h>
 
+#include <algorithm>
 #include <cstdio>
 #include <cstdlib>
 #include <ctime>
@@ -17,6 +18,7 @@
 #include "zip/ZipNameCodec.h"
 #include "zip/ZipPathSplit.h"
 #include "zip/ZipReader.h"
+#include "zip/ZipSplitSet.h"
 
 namespace quarvel::test {
 namespace {
@@ -308,6 +310,73 @@ TEST_F(ZipReaderTest, NamesBecomeUtf8WithForwardSlashes) {
     std::iota(high, high + 128, 0x80);
     EXPECT_EQ(zip::DecodeStoredName(high, sizeof high, false), ReadFile(Fixture("cp437.txt")))
         << "every code page 437 byte decodes as Python decodes it";
+}
+
+// Info-ZIP's volumes (out.z01, out.z02, out.zip), 7-Zip's pieces (out.zip.001, …) and numbered
+// volumes (volumes.000, …, volumes.zip), each found from any one part and read whole.
+TEST_F(ZipReaderTest, SplitSetsByTheirRealNames) {
+    using zip::EZipSplitKind;
+    const std::string folder = Fixture("");
+    struct {
+        const char* m_szSet;
+        EZipSplitKind m_kind;
+        Strings m_parts;  // canonical path first
+    } const sets[] = {
+        {"split_info_zip", EZipSplitKind::kInfoZip, {"out.zip", "out.z01", "out.z02"}},
+        {"split_7z", EZipSplitKind::kRawSplit, {"out.zip.001", "out.zip.002", "out.zip.003"}},
+        {"",
+         EZipSplitKind::kNumbered,
+         {"volumes.zip", "volumes.000", "volumes.001", "volumes.002"}},
+    };
+    for (const auto& set : sets) {
+        SCOPED_TRACE(set.m_parts.front());
+        // A copy whose parts differ in letter case from the names the set expects.
+        const std::string copy = m_temp / (*set.m_szSet ? set.m_szSet : "numbered");
+        MakeFolder(copy);
+        Strings paths;
+        for (const std::string& part : set.m_parts) {
+            std::string name = part;
+            if (part == set.m_parts[2]) {
+                std::transform(name.begin(), name.end(), name.begin(), ::toupper);
+            }
+            fs::copy_file(folder + set.m_szSet + (*set.m_szSet ? "/" : "") + part,
+                          copy + "/" + name);
+            paths.push_back(copy + "/" + name);
+        }
+        Strings ordered(paths.begin() + (set.m_kind == EZipSplitKind::kRawSplit ? 0 : 1),
+                        paths.end());
+        if (set.m_kind != EZipSplitKind::kRawSplit) {
+            ordered.push_back(paths.front());
+        }
+        for (const std::string& part : paths) {
+            const zip::CZipSplitSet found = zip::FindZipSplitSet(part);
+            EXPECT_EQ(found.m_kind, set.m_kind) << part;
+            EXPECT_EQ(found.m_strCanonicalPath, paths.front()) << part;
+            EXPECT_EQ(found.m_parts, ordered) << part;
+            EXPECT_EQ(found.m_strMissingPart, "") << part;
+            zip::CZipReader reader;
+            reader.OpenArchive(part, 1, 0);
+            const std::string stage = m_temp / "stage";
+            ExtractAll(reader, stage);
+            EXPECT_EQ(ReadTree(stage), ReadTree(set.m_kind == EZipSplitKind::kNumbered
+                                                    ? Fixture("volumes.zip.expected")
+                                                    : Fixture("split.expected")));
+            fs::remove_all(stage);
+        }
+        // A part gone is named, by the search and by the reader's refusal.
+        fs::remove(paths[1]);
+        for (const std::string& part : {paths.front(), paths.back()}) {
+            EXPECT_EQ(zip::FindZipSplitSet(part).m_strMissingPart, paths[1]);
+            zip::CZipReader reader;
+            try {
+                reader.OpenArchive(part, 1, 0);
+                ADD_FAILURE() << "opened without " << paths[1];
+            } catch (const platform::CFileException& missing) {
+                EXPECT_EQ(missing.m_strFileName, paths[1]);
+            }
+        }
+    }
+    EXPECT_EQ(zip::FindZipSplitSet(Fixture("package.zip")).m_kind, EZipSplitKind::kSingle);
 }
 
 TEST_F(ZipReaderTest, UnixNamesInUtf8WithoutTheFlag) {

@@ -373,6 +373,24 @@ def integrity_cases(folder):
     pathlib.Path(folder, "cases.txt").write_text("".join(lines))
 
 
+def split_sets(folder):
+    """split_info_zip/ (out.z01, …, out.zip from zip -s) and split_7z/ (out.zip.001, … from
+    7z -v), both of split.expected/."""
+    files = {"maps/de_s.bsp": random.Random(21).randbytes(150000),
+             "maps/de_s.txt": b"split map\r\n" * 300}
+    for kind, command in (("info_zip", "zip -q -s 64k -r out.zip maps"),
+                          ("7z", "7z a -tzip -bso0 -bsp0 -v50k out.zip maps")):
+        with tempfile.TemporaryDirectory() as tree:
+            write_tree(tree, files)
+            subprocess.check_call(command.split(), cwd=tree)
+            os.makedirs(os.path.join(folder, "split_" + kind))
+            for name in os.listdir(tree):
+                if name.startswith("out."):
+                    shutil.move(os.path.join(tree, name), os.path.join(folder, "split_" + kind))
+    write_tree(os.path.join(folder, "split.expected"), files)
+    os.makedirs(os.path.join(folder, "split.expected", "maps"), exist_ok=True)
+
+
 def main(folder):
     shutil.rmtree(folder, ignore_errors=True)
     os.makedirs(folder)
@@ -393,6 +411,7 @@ def main(folder):
                                                 if not i.is_dir()})
     pathlib.Path(folder, "cp437.txt").write_text(bytes(range(0x80, 0x100)).decode("cp437"), "utf-8")
     integrity_cases(os.path.join(folder, "integrity"))
+    split_sets(folder)
     pathlib.Path(folder, "complete").touch()
 
 
