@@ -40,9 +40,11 @@ std::uint64_t CZipCatalog::FindEndRecord() {
     }
     // The signature may also occur inside the comment or in trailing data, so
     // candidates are tried from the last: the first whose comment ends exactly at
-    // the end of the file wins, else the last whose record and comment fit.
+    // the end of the file wins, else the last whose record and comment fit, else
+    // the last whose comment alone runs past the end (the comment is not needed).
     bool signatureSeen = false;
     std::uint64_t fallback = length;
+    std::uint64_t commentCut = length;
     for (std::uint32_t pos = span - 4 + 1; pos-- > 0;) {
         CZipFieldReader signature(tail.data() + pos, 4);
         if (signature.ReadUInt32() != kEndSignature) {
@@ -60,9 +62,12 @@ std::uint64_t CZipCatalog::FindEndRecord() {
         if (end < span && fallback == length) {
             fallback = length - span + pos;
         }
+        if (end > span && commentCut == length) {
+            commentCut = length - span + pos;
+        }
     }
-    if (fallback != length) {
-        return fallback;
+    if (fallback != length || commentCut != length) {
+        return fallback != length ? fallback : commentCut;
     }
     if (signatureSeen) {
         m_volume.ThrowError(kErrBadArchive, "the end record is cut short");
@@ -87,10 +92,11 @@ void CZipCatalog::ReadCatalog() {
     m_nDirectorySize = fields.ReadUInt32();
     m_nDirectoryOffset = fields.ReadUInt32();
     const std::uint16_t commentSize = fields.ReadUInt16();
-    m_bufComment.Allocate(commentSize);
-    if (commentSize != 0 && file.Read(m_bufComment.Data(), commentSize) != commentSize) {
-        m_volume.ThrowError(kErrBadArchive, "the archive comment is cut short");
-    }
+    // A comment cut short is kept as far as it goes: nothing else depends on it.
+    std::vector<unsigned char> comment(commentSize);
+    comment.resize(commentSize == 0 ? 0 : file.Read(comment.data(), commentSize));
+    m_bufComment.Allocate(static_cast<std::uint32_t>(comment.size()));
+    std::copy(comment.begin(), comment.end(), m_bufComment.Data());
     m_nDirectoryBound = m_nEndPosition;
     ReadZip64EndRecord();
 
@@ -194,6 +200,11 @@ void CZipCatalog::ReadHeaders() {
         }
     }
     m_volume.SetFaultEntry(-1);
+    // Bytes left over would be read as records by a reader that walks the
+    // directory by its size rather than by the count: the two must agree.
+    if (consumed != m_nDirectorySize) {
+        m_volume.ThrowError(kErrBadArchive, "the central directory holds more than its records");
+    }
 }
 
 bool CZipCatalog::IsValidIndex(int index) const {

@@ -577,6 +577,17 @@ TEST(ZipHelpersTest, CauseNamesAndArchiveTitles) {
     EXPECT_EQ(zip::CZipPathSplit::Title("/tmp/pack.v2.zip"), "pack.v2") << "names the volumes";
 }
 
+TEST(ZipHelpersTest, MovedBuffersAreEmpty) {
+    zip::CZipBuffer buffer;
+    buffer.Allocate(34, true);
+    zip::CZipBuffer taken = std::move(buffer);
+    EXPECT_EQ(taken.Size(), 34u);
+    EXPECT_TRUE(buffer.IsEmpty() && buffer.Data() == nullptr);  // NOLINT: moved from on purpose
+    buffer.Allocate(34, true);  // a new block, not the length of the old one over no block
+    ASSERT_NE(buffer.Data(), nullptr);
+    EXPECT_EQ(buffer.Data()[33], 0);
+}
+
 TEST(ZipHelpersTest, ConfinedNamesHaveNoWayUp) {
     for (const char* confined :
          {"maps/de_x.bsp", "/abs/x", "C:/x/y", "a/./b", "a..b/c..", "...", "./", ""}) {
