@@ -3,7 +3,7 @@
 Python 3 standard library only, nothing downloaded; the same seeds give the
 same bytes on every machine, so figures from two machines compare.
 
-    python3 bench/corpus.py FOLDER     makes FOLDER/{big,big3,stored,many}.zip,
+    python3 bench/corpus.py FOLDER     makes FOLDER/{big,big3,big64,bigbz2,stored,many}.zip,
                                        FOLDER/many (many.zip unpacked) and
                                        FOLDER/steam (the 100,000-folder tree)
 """
@@ -15,7 +15,7 @@ import zipfile
 import zlib
 
 # Bumped whenever the corpus changes, so a kept corpus is made again.
-VERSION = "1"
+VERSION = "2"
 
 MIB = 1 << 20
 CHUNK = 1 << 16
@@ -99,11 +99,12 @@ def folders_of(names):
     return folders
 
 
-def write_zip(path, files, method, seed, unpack_to=None):
+def write_zip(path, files, method, seed, unpack_to=None, zip64=False):
     """files: (name, size) pairs. Writes the archive (directory entries first, as
-    zip -r does) and, when asked, the same tree as plain files."""
+    zip -r does) and, when asked, the same tree as plain files; with zip64, every
+    entry carries Zip64 sizes."""
     temporary = path + ".part"
-    with zipfile.ZipFile(temporary, "w", allowZip64=False) as archive:
+    with zipfile.ZipFile(temporary, "w", allowZip64=zip64) as archive:
         for folder in folders_of(name for name, _ in files):
             archive.writestr(entry_info(folder, zipfile.ZIP_STORED), b"")
             if unpack_to:
@@ -112,7 +113,7 @@ def write_zip(path, files, method, seed, unpack_to=None):
             info = entry_info(name, method)
             info.file_size = size
             plain = open(os.path.join(unpack_to, name), "wb") if unpack_to else None
-            with archive.open(info, "w") as out:
+            with archive.open(info, "w", force_zip64=zip64) as out:
                 for chunk in content(name, size, seed):
                     out.write(chunk)
                     if plain:
@@ -264,6 +265,12 @@ def make(folder, seed=20240601):
     write_zip(os.path.join(folder, "big.zip"), big_files(1, seed), zipfile.ZIP_DEFLATED, seed)
     print("corpus: big3.zip", file=sys.stderr, flush=True)
     write_zip(os.path.join(folder, "big3.zip"), big_files(3, seed), zipfile.ZIP_DEFLATED, seed)
+    print("corpus: big64.zip", file=sys.stderr, flush=True)
+    write_zip(os.path.join(folder, "big64.zip"), big_files(1, seed), zipfile.ZIP_DEFLATED, seed,
+              zip64=True)
+    # bzip2 is slow to write and to read: a third of the package is enough to time.
+    print("corpus: bigbz2.zip", file=sys.stderr, flush=True)
+    write_zip(os.path.join(folder, "bigbz2.zip"), big_files(1 / 3, seed), zipfile.ZIP_BZIP2, seed)
     print("corpus: stored.zip", file=sys.stderr, flush=True)
     write_zip(os.path.join(folder, "stored.zip"), stored_files(seed), zipfile.ZIP_STORED, seed)
     print("corpus: many.zip", file=sys.stderr, flush=True)

@@ -45,6 +45,17 @@ def unseekable(entries):
     return b"".join(stream.parts)
 
 
+def zip64(entries):
+    buffer = io.BytesIO()
+    with zipfile.ZipFile(buffer, "w", zipfile.ZIP_DEFLATED) as z:
+        for name, data in entries:
+            info = zipfile.ZipInfo(name, date_time=STAMP)
+            info.compress_type = zipfile.ZIP_DEFLATED
+            with z.open(info, "w", force_zip64=True) as out:
+                out.write(data)
+    return buffer.getvalue()
+
+
 MAP = b"BSP" + bytes(range(64)) * 3
 FILE = 0o100644 << 16
 FOLDER = (0o040755 << 16) | 0x10
@@ -62,6 +73,9 @@ SEEDS = {
                           ("../up.txt", b"up", 0, 0), ("/abs.txt", b"abs", 0, 0)]),
     "stub.zip": b"MZ" + b"\0" * 62 + archive([("a.bsp", MAP, 0, 0x20)]),
     "link.zip": archive([("link", b"/etc/passwd", 3, 0o120777 << 16)]),
+    "zip64.zip": zip64([("maps/de_a.bsp", MAP), ("b.txt", b"b" * 50)]),
+    "bzip2.zip": archive([("maps/de_a.bsp", MAP, 3, FILE)], compression=zipfile.ZIP_BZIP2),
+    "lzma.zip": archive([("maps/de_a.bsp", MAP, 3, FILE)], compression=zipfile.ZIP_LZMA),
 }
 
 
@@ -77,6 +91,12 @@ def main():
     central = data.rfind(b"PK\x01\x02", 0, data.rfind(b"PK\x01\x02"))
     struct.pack_into("<H", data, central + 8, 1)
     with open(os.path.join(folder, "encrypted.zip"), "wb") as f:
+        f.write(data)
+    # A UTF-8 name from Unix without the UTF-8 flag, as Info-ZIP writes it.
+    data = bytearray(archive([("r\u00edo.wav", b"rain", 3, FILE)]))
+    struct.pack_into("<H", data, 6, 0)
+    struct.pack_into("<H", data, data.rfind(b"PK\x01\x02") + 8, 0)
+    with open(os.path.join(folder, "unix_utf8.zip"), "wb") as f:
         f.write(data)
 
 

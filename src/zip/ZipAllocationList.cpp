@@ -6,15 +6,15 @@
 
 namespace zip {
 
-void* CZipAllocationList::Allocate(void* opaque, unsigned items, unsigned size) {
+void* CZipAllocationList::AllocateBlock(void* opaque, std::size_t items, std::size_t size) {
     if (size != 0 && items > static_cast<std::size_t>(-1) / size) {
         return nullptr;
     }
-    void* block = std::malloc(static_cast<std::size_t>(items) * size);
+    void* block = std::malloc(items * size);
     if (block == nullptr || opaque == nullptr) {
         return block;
     }
-    // zlib is C: a failure must come back as a null block, never as an exception.
+    // The decompressors are C: a failure must come back as a null block, never as an exception.
     try {
         static_cast<CZipAllocationList*>(opaque)->m_blocks.push_back(block);
     } catch (const std::bad_alloc&) {

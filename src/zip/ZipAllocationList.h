@@ -5,8 +5,9 @@
 
 namespace zip {
 
-// The blocks zlib took through the reader's allocator and has not given back,
-// so that an inflate abandoned by a fault can still be released in full.
+// The blocks the decompressors took through the reader's allocator and have
+// not given back, so that a decoder abandoned by a fault can still be released
+// in full.
 class CZipAllocationList {
   public:
     CZipAllocationList() = default;
@@ -14,9 +15,14 @@ class CZipAllocationList {
     CZipAllocationList(const CZipAllocationList&) = delete;
     CZipAllocationList& operator=(const CZipAllocationList&) = delete;
 
-    // zlib's allocator pair; opaque is the list to track in, or null not to track.
-    static void* Allocate(void* opaque, unsigned items, unsigned size);
+    // The decoders' allocator pair; opaque is the list to track in, or null not
+    // to track. A size that overflows yields a null block.
+    static void* AllocateBlock(void* opaque, std::size_t items, std::size_t size);
     static void Free(void* opaque, void* block);
+    // zlib's form of AllocateBlock.
+    static void* Allocate(void* opaque, unsigned items, unsigned size) {
+        return AllocateBlock(opaque, items, size);
+    }
 
     // Frees every block still held; the list ends empty.
     void ReleaseAll();

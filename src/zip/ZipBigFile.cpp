@@ -16,12 +16,75 @@ bool CZipBigFile::Open(const std::string& path, unsigned flags, platform::CFileE
     return CFile::Open(path, flags, error);
 }
 
+bool CZipBigFile::OpenParts(const std::vector<std::string>& parts, unsigned flags,
+                            platform::CFileException* error) {
+    Forget();
+    std::vector<std::uint64_t> starts{0};
+    for (const std::string& part : parts) {
+        platform::CFile piece;
+        if (!piece.Open(part, flags, error)) {
+            return false;
+        }
+        starts.push_back(starts.back() + piece.GetLength());
+    }
+    if (parts.empty() || !CFile::Open(parts.front(), flags, error)) {
+        return false;
+    }
+    m_parts = parts;
+    m_partStart = std::move(starts);
+    m_nPart = 0;
+    m_nFlags = flags;
+    return true;
+}
+
 void CZipBigFile::Close() {
     Forget();
     CFile::Close();
 }
 
+std::uint64_t CZipBigFile::GetLength() const {
+    return m_parts.empty() ? CFile::GetLength() : m_partStart.back();
+}
+
+void CZipBigFile::OpenPart(std::size_t part) {
+    CFile::Close();
+    platform::CFileException error;
+    if (!CFile::Open(m_parts[part], m_nFlags, &error)) {
+        throw error;
+    }
+    // Faults name the archive by its first piece, whichever is being read.
+    SetFilePath(m_parts.front());
+    m_nPart = part;
+}
+
+std::uint64_t CZipBigFile::SeekFile(std::uint64_t position) {
+    if (m_parts.empty()) {
+        return CFile::Seek(static_cast<std::int64_t>(position), begin);
+    }
+    std::size_t part = 0;
+    while (part + 1 < m_parts.size() && m_partStart[part + 1] <= position) {
+        ++part;
+    }
+    if (part != m_nPart) {
+        OpenPart(part);
+    }
+    CFile::Seek(static_cast<std::int64_t>(position - m_partStart[part]), begin);
+    return position;
+}
+
+std::uint32_t CZipBigFile::ReadFile(unsigned char* buffer, std::uint32_t count) {
+    std::uint32_t done = CFile::Read(buffer, count);
+    while (done < count && m_nPart + 1 < m_parts.size()) {
+        OpenPart(m_nPart + 1);
+        done += CFile::Read(buffer + done, count - done);
+    }
+    return done;
+}
+
 void CZipBigFile::Forget() {
+    m_parts.clear();
+    m_partStart.clear();
+    m_nPart = 0;
     m_nBlockStart = 0;
     m_nBlockLength = 0;
     m_nPosition = 0;
@@ -31,7 +94,7 @@ void CZipBigFile::Forget() {
 void CZipBigFile::SyncFilePosition() {
     if (m_nFilePosition != m_nPosition) {
         m_nFilePosition = kUnknownPosition;
-        m_nFilePosition = CFile::Seek(static_cast<std::int64_t>(m_nPosition), begin);
+        m_nFilePosition = SeekFile(m_nPosition);
     }
 }
 
@@ -60,7 +123,7 @@ std::uint32_t CZipBigFile::Read(void* buffer, std::uint32_t count) {
     m_nFilePosition = kUnknownPosition;  // until the read has returned
     if (rest >= kBlockSize / 4) {
         // Large reads gain nothing from the block and would only be copied twice.
-        const std::uint32_t got = CFile::Read(out + done, rest);
+        const std::uint32_t got = ReadFile(out + done, rest);
         m_nPosition += got;
         m_nFilePosition = m_nPosition;
         return done + got;
@@ -70,7 +133,7 @@ std::uint32_t CZipBigFile::Read(void* buffer, std::uint32_t count) {
     }
     m_nBlockStart = m_nPosition;
     m_nBlockLength = 0;  // stays empty if the read throws
-    m_nBlockLength = CFile::Read(m_pBlock.get(), kBlockSize);
+    m_nBlockLength = ReadFile(m_pBlock.get(), kBlockSize);
     m_nFilePosition = m_nBlockStart + m_nBlockLength;
     const std::uint32_t more = std::min(rest, m_nBlockLength);
     std::memcpy(out + done, m_pBlock.get(), more);
@@ -85,11 +148,13 @@ std::uint64_t CZipBigFile::Seek(std::int64_t offset, SeekPosition from) {
     std::int64_t target = offset;
     if (from == current) {
         target = static_cast<std::int64_t>(m_nPosition) + offset;
-    } else if (from == end) {
+    } else if (from == end && m_parts.empty()) {
         // Asked of the file itself, as only the file knows its end.
         m_nFilePosition = kUnknownPosition;
         m_nPosition = m_nFilePosition = CFile::Seek(offset, end);
         return m_nPosition;
+    } else if (from == end) {
+        target = static_cast<std::int64_t>(m_partStart.back()) + offset;
     }
     if (target < 0) {
         // Refused by the file exactly as an unbuffered seek would be.

@@ -3,6 +3,7 @@
 #include <cstdint>
 #include <memory>
 #include <string>
+#include <vector>
 
 #include "platform/File.h"
 
@@ -21,9 +22,14 @@ class CZipBigFile : public platform::CFile {
     static constexpr std::uint32_t kBlockSize = 0x10000;
 
     bool Open(const std::string& path, unsigned flags, platform::CFileException* error = nullptr);
+    // Opens pieces of one archive, cut at arbitrary points, as one file named
+    // after the first piece.
+    bool OpenParts(const std::vector<std::string>& parts, unsigned flags,
+                   platform::CFileException* error = nullptr);
     std::uint32_t Read(void* buffer, std::uint32_t count);
     std::uint64_t Seek(std::int64_t offset, SeekPosition from);
     std::uint64_t GetPosition() const;
+    std::uint64_t GetLength() const;
     void Close();
 
     // The volume layer renames the file object when it moves to another volume.
@@ -31,6 +37,10 @@ class CZipBigFile : public platform::CFile {
 
   private:
     void Forget();
+    // The file's own reads and seeks, over every piece when there are several.
+    std::uint32_t ReadFile(unsigned char* buffer, std::uint32_t count);
+    std::uint64_t SeekFile(std::uint64_t position);
+    void OpenPart(std::size_t part);
     // Moves the file's own position to the logical one before a read.
     void SyncFilePosition();
 
@@ -39,6 +49,12 @@ class CZipBigFile : public platform::CFile {
     std::uint32_t m_nBlockLength = 0;   // bytes of the block that hold file data
     std::uint64_t m_nPosition = 0;      // where the next read starts
     std::uint64_t m_nFilePosition = 0;  // the file's own position
+
+    // Pieces of one archive; empty for a single file.
+    std::vector<std::string> m_parts;
+    std::vector<std::uint64_t> m_partStart;  // one more than the pieces: the last is the length
+    std::size_t m_nPart = 0;
+    unsigned m_nFlags = 0;
 };
 
 }  // namespace zip

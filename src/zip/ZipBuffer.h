@@ -2,6 +2,7 @@
 
 #include <cstdint>
 #include <memory>
+#include <utility>
 
 namespace zip {
 
@@ -14,8 +15,14 @@ class CZipBuffer {
         CopyFrom(other);
         return *this;
     }
-    CZipBuffer(CZipBuffer&&) noexcept = default;
-    CZipBuffer& operator=(CZipBuffer&&) noexcept = default;
+    // A buffer moved from is left empty, its length with it.
+    CZipBuffer(CZipBuffer&& other) noexcept
+        : m_pData(std::move(other.m_pData)), m_nSize(std::exchange(other.m_nSize, 0)) {}
+    CZipBuffer& operator=(CZipBuffer&& other) noexcept {
+        m_pData = std::move(other.m_pData);
+        m_nSize = std::exchange(other.m_nSize, 0);
+        return *this;
+    }
 
     // Replaces the block only when the size changes (0 frees it); the bytes are
     // zeroed only when asked, so a same-size reuse keeps its contents.

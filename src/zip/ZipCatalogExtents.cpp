@@ -4,6 +4,7 @@
 #include "ZipCatalog.h"
 #include "ZipException.h"
 #include "ZipFieldReader.h"
+#include "ZipLocalHeader.h"
 #include "ZipVolume.h"
 
 namespace zip {
@@ -13,6 +14,7 @@ namespace {
 struct CExtent {
     std::uint64_t m_nStart;
     std::uint64_t m_nEnd;
+    int m_nEntry;  // -1 for the directory and the end record
 };
 
 constexpr std::uint32_t kShortestDescriptor = 12;
@@ -31,43 +33,45 @@ void CZipCatalog::CheckEntryExtents() {
 
     std::vector<CExtent> extents;
     extents.reserve(m_entries.size() + 2);
-    for (const CZipEntry& entry : m_entries) {
-        m_volume.ChangeVolume(entry.m_nStartVolume);
-        const std::uint64_t offset = m_nBytesBeforeArchive + entry.m_nLocalHeaderOffset;
-        m_volume.File().Seek(static_cast<std::int64_t>(offset), platform::CFile::begin);
-        unsigned char header[kLocalHeaderSize];
-        m_volume.ReadBytes(header, kLocalHeaderSize, true);
-        CZipFieldReader fields(header, sizeof header);
-        const std::uint32_t signature = fields.ReadUInt32();
-        fields.Skip(22);
-        const std::uint16_t nameSize = fields.ReadUInt16();
-        const std::uint16_t extraSize = fields.ReadUInt16();
-        if (!fields.IsValid() || signature != kLocalSignature) {
-            m_volume.ThrowError(kErrBadArchive);
-        }
-        const std::uint64_t start = volumeStart[entry.m_nStartVolume] + offset;
-        std::uint64_t end = start + kLocalHeaderSize + nameSize + extraSize;
-        end += entry.m_nCompressedSize;
+    for (std::size_t i = 0; i < m_entries.size(); ++i) {
+        const CZipEntry& entry = m_entries[i];
+        m_volume.SetFaultEntry(static_cast<int>(i), entry.GetFileName());
+        const CZipLocalHeader local = SeekLocalHeader(entry);
+        const std::uint64_t start =
+            volumeStart[entry.m_nStartVolume] + m_nBytesBeforeArchive + entry.m_nLocalHeaderOffset;
+        // Zip64 values may be anything: clamped, they cannot wrap the sum round.
+        std::uint64_t end =
+            std::min(start, archiveEnd) + kLocalHeaderSize + local.m_nNameSize + local.m_nExtraSize;
+        end += std::min(entry.m_nCompressedSize, archiveEnd + 1);
         if (entry.HasDataDescriptor()) {
             end += kShortestDescriptor;
         }
-        extents.push_back({start, end});
+        extents.push_back({start, end, static_cast<int>(i)});
     }
     const std::uint64_t directoryStart =
         volumeStart[m_nDirectoryVolume] + m_nBytesBeforeArchive + m_nDirectoryOffset;
-    extents.push_back({directoryStart, directoryStart + m_nDirectorySize});
+    extents.push_back({directoryStart, directoryStart + m_nDirectorySize, -1});
     const std::uint64_t endRecord = volumeStart[m_nThisVolume] + m_nEndPosition;
-    extents.push_back({endRecord, endRecord + kEndRecordSize + m_bufComment.Size()});
+    extents.push_back({endRecord, endRecord + kEndRecordSize + m_bufComment.Size(), -1});
 
     std::sort(extents.begin(), extents.end(),
               [](const CExtent& a, const CExtent& b) { return a.m_nStart < b.m_nStart; });
     std::uint64_t reached = 0;
+    int reachedBy = -1;
     for (const CExtent& extent : extents) {
         if (extent.m_nStart < reached || extent.m_nEnd > archiveEnd) {
-            m_volume.ThrowError(kErrBadArchive);
+            // Named after an entry involved: the later one, or else the earlier.
+            const int entry = extent.m_nEntry >= 0 ? extent.m_nEntry : reachedBy;
+            m_volume.SetFaultEntry(entry, entry >= 0 ? m_entries[entry].GetFileName() : "");
+            m_volume.ThrowError(kErrBadArchive,
+                                extent.m_nStart < reached
+                                    ? "the data of {entry} overlaps other parts of the archive"
+                                    : "the data of {entry} runs past the end of the archive");
         }
         reached = extent.m_nEnd;
+        reachedBy = extent.m_nEntry;
     }
+    m_volume.SetFaultEntry(-1);
 }
 
 }  // namespace zip

@@ -1,7 +1,9 @@
 #include "ZipEntry.h"
 
 #include "ZipException.h"
+#include "ZipExtraField.h"
 #include "ZipFieldReader.h"
+#include "ZipLocalHeader.h"
 #include "ZipNameCodec.h"
 #include "ZipVolume.h"
 #include "platform/PathSeparator.h"
@@ -51,42 +53,50 @@ bool CZipEntry::ReadCentral(CZipVolume& volume) {
         !ReadPart(volume, m_bufComment, commentSize)) {
         return false;
     }
-    return volume.CurrentVolume() == startVolume;
+    if (volume.CurrentVolume() != startVolume) {
+        return false;
+    }
+    if (!ApplyZip64Extra(m_bufExtraField, {&m_nUncompressedSize, &m_nCompressedSize,
+                                           &m_nLocalHeaderOffset, &m_nStartVolume})) {
+        volume.ThrowError(kErrBadArchive,
+                          "the Zip64 extra field of {entry} is missing or too short");
+    }
+    return true;
 }
 
-std::uint16_t CZipEntry::CheckLocal(CZipVolume& volume) const {
-    unsigned char header[kLocalHeaderSize];
-    volume.ReadBytes(header, kLocalHeaderSize, true);
-    CZipFieldReader fields(header, sizeof header);
-    const std::uint32_t signature = fields.ReadUInt32();
-    fields.Skip(2);  // version needed
-    const std::uint16_t flags = fields.ReadUInt16();
-    const std::uint16_t method = fields.ReadUInt16();
-    fields.Skip(4);  // time and date
-    const std::uint32_t crc = fields.ReadUInt32();
-    const std::uint32_t compressedSize = fields.ReadUInt32();
-    const std::uint32_t uncompressedSize = fields.ReadUInt32();
-    const std::uint16_t nameSize = fields.ReadUInt16();
-    const std::uint16_t extraSize = fields.ReadUInt16();
-
-    bool valid = fields.IsValid() && signature == kLocalSignature && flags == m_nFlags &&
-                 method == m_nMethod &&
-                 (m_nMethod == kMethodStored || m_nMethod == kMethodDeflated) &&
-                 nameSize == m_nStoredNameSize;
-    if (valid && (flags & kFlagDataDescriptor) == 0) {
-        valid = crc == m_nCrc32 && compressedSize == m_nCompressedSize &&
-                uncompressedSize == m_nUncompressedSize;
+void CZipEntry::CheckLocal(const CZipLocalHeader& local, const CZipVolume& volume) const {
+    const char* differs = nullptr;
+    if (local.m_nFlags != m_nFlags) {
+        differs = "flags";
+    } else if (local.m_nMethod != m_nMethod) {
+        differs = "compression method";
+    } else if (local.m_nNameSize != m_nStoredNameSize) {
+        differs = "name length";
+    } else if (!HasDataDescriptor()) {
+        // With a data descriptor the local header may leave these zero.
+        if (local.m_nCrc32 != m_nCrc32) {
+            differs = "CRC-32";
+        } else if (local.m_nCompressedSize != m_nCompressedSize) {
+            differs = "compressed size";
+        } else if (local.m_nUncompressedSize != m_nUncompressedSize) {
+            differs = "uncompressed size";
+        }
     }
-    if (!valid) {
-        volume.ThrowError(kErrBadArchive);
+    if (differs != nullptr) {
+        volume.ThrowError(kErrBadArchive,
+                          std::string("the local header of {entry} does not match the central "
+                                      "directory (") +
+                              differs + ")");
     }
-    volume.File().Seek(nameSize, platform::CFile::current);
-    return extraSize;
 }
 
 void CZipEntry::ConvertName() {
-    const std::string name =
-        DecodeStoredName(m_bufName.Data(), m_bufName.Size(), (m_nFlags & kFlagUtf8Name) != 0);
+    // Unix and macOS writers store the bytes of the user's (UTF-8) file names
+    // and seldom say so; there valid UTF-8 is taken as such. A flagged name
+    // that is not valid UTF-8 stays as stored, and is refused when extracted.
+    const bool utf8 = (m_nFlags & kFlagUtf8Name) != 0 ||
+                      (IsUnixHost() && IsValidUtf8(m_bufName.Data(), m_bufName.Size()));
+    const std::string name = DecodeStoredName(m_bufName.Data(), m_bufName.Size(), utf8);
     m_bufName.Allocate(static_cast<std::uint32_t>(name.size()));
     if (!name.empty()) {
         name.copy(reinterpret_cast<char*>(m_bufName.Data()), name.size());
@@ -116,16 +126,20 @@ std::uint32_t CZipEntry::RecordSize() const {
 }
 
 bool CZipEntry::IsDirectory() const {
-    if ((m_nExternalAttr & kAttributeDirectory) != 0) {
-        return true;
-    }
-    if ((m_nVersionMadeBy >> 8) == 3 && (UnixMode() & kUnixTypeMask) == kUnixDirectory) {
-        return true;
-    }
     const std::uint32_t size = m_bufName.Size();
-    return size != 0 && m_nCompressedSize == 0 && m_nUncompressedSize == 0 &&
-           (m_bufName.Data()[size - 1] == platform::kPathSeparator ||
-            m_bufName.Data()[size - 1] == '\\');
+    const bool folderName = size != 0 && (m_bufName.Data()[size - 1] == platform::kPathSeparator ||
+                                          m_bufName.Data()[size - 1] == '\\');
+    // An empty deflate stream still takes two bytes: the uncompressed size tells.
+    const bool empty = m_nUncompressedSize == 0;
+    // A Unix writer's mode is what it meant; its DOS byte may be anything (some
+    // write 0xFF there for every entry).
+    const std::uint32_t unixType = UnixMode() & kUnixTypeMask;
+    const bool marked = IsUnixHost() && unixType != 0
+                            ? unixType == kUnixDirectory
+                            : (m_nExternalAttr & kAttributeDirectory) != 0;
+    // A folder has no data to lose; an entry with data under a file name is a
+    // file whatever its attributes say.
+    return marked ? folderName || empty : folderName && empty;
 }
 
 }  // namespace zip

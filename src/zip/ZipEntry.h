@@ -8,6 +8,7 @@
 
 namespace zip {
 
+class CZipLocalHeader;
 class CZipVolume;
 
 // One entry's header as its central-directory record gives it.
@@ -21,17 +22,18 @@ class CZipEntry {
     static constexpr std::uint16_t kMethodDeflated = 8;
     static constexpr std::uint32_t kAttributeDirectory = 0x10;
     static constexpr std::uint32_t kAttributeArchive = 0x20;
+    static constexpr int kHostUnix = 3;
+    static constexpr int kHostMacOs = 19;
 
     CZipEntry() = default;
 
     // Reads one central record. False when its signature is wrong or its
-    // variable part is not on the volume where it started; a record cut short
-    // raises BadArchive.
+    // variable part is not on the volume where it started; a record cut short,
+    // or one whose Zip64 values are missing, raises BadArchive.
     bool ReadCentral(CZipVolume& volume);
-    // Reads and checks the local header at the volume's position against this
-    // record, then skips the stored name. Returns the local extra field's length;
-    // raises BadArchive when the header disagrees.
-    std::uint16_t CheckLocal(CZipVolume& volume) const;
+    // Raises BadArchive, naming the field, when a local header (its sizes taken
+    // from its Zip64 extra field where marked) disagrees with this record.
+    void CheckLocal(const CZipLocalHeader& local, const CZipVolume& volume) const;
     // Converts the stored name (code page 437 or UTF-8) into the program's form.
     void ConvertName();
 
@@ -44,11 +46,17 @@ class CZipEntry {
 
     bool IsEncrypted() const { return (m_nFlags & kFlagEncrypted) != 0; }
     bool HasDataDescriptor() const { return (m_nFlags & kFlagDataDescriptor) != 0; }
-    // Made on Unix (host 3 of "version made by") with a Unix mode stored.
-    bool HasUnixMode() const { return (m_nVersionMadeBy >> 8) == 3 && UnixMode() != 0; }
+    // Made on Unix or macOS (host 3 or 19 of "version made by").
+    bool IsUnixHost() const {
+        const int host = m_nVersionMadeBy >> 8;
+        return host == kHostUnix || host == kHostMacOs;
+    }
+    // Made on Unix or macOS with a Unix mode stored.
+    bool HasUnixMode() const { return IsUnixHost() && UnixMode() != 0; }
     std::uint32_t UnixMode() const { return m_nExternalAttr >> 16; }
-    // A folder by its DOS attribute, its Unix mode, or a name ending in a
-    // separator with no data.
+    // A folder by its Unix mode (when a Unix host stored one) or else its DOS
+    // attribute, and by a name ending in a separator or no data; an entry no
+    // attribute marks is a folder only when it is empty and named like one.
     bool IsDirectory() const;
 
     std::uint32_t m_nSignature = 0;
@@ -59,12 +67,14 @@ class CZipEntry {
     std::uint16_t m_nModTime = 0;
     std::uint16_t m_nModDate = 0;
     std::uint32_t m_nCrc32 = 0;
-    std::uint32_t m_nCompressedSize = 0;
-    std::uint32_t m_nUncompressedSize = 0;
-    std::uint16_t m_nStartVolume = 0;
+    // Sizes, offset and volume as the Zip64 extra field gives them where the
+    // record holds its marker.
+    std::uint64_t m_nCompressedSize = 0;
+    std::uint64_t m_nUncompressedSize = 0;
+    std::uint32_t m_nStartVolume = 0;
     std::uint16_t m_nInternalAttr = 0;
     std::uint32_t m_nExternalAttr = kAttributeArchive;
-    std::uint32_t m_nLocalHeaderOffset = 0;
+    std::uint64_t m_nLocalHeaderOffset = 0;
     CZipBuffer m_bufExtraField;
     CZipBuffer m_bufName;
     CZipBuffer m_bufComment;

@@ -50,4 +50,42 @@ std::string DecodeStoredName(const unsigned char* bytes, std::size_t size, bool 
     return name;
 }
 
+bool IsValidUtf8(const unsigned char* bytes, std::size_t size) {
+    std::size_t i = 0;
+    while (i < size) {
+        const unsigned char lead = bytes[i];
+        std::size_t length = 0;
+        // The range the second byte must fall in rules out overlong forms,
+        // surrogates and code points beyond U+10FFFF.
+        unsigned char low = 0x80;
+        unsigned char high = 0xBF;
+        if (lead < 0x80) {
+            ++i;
+            continue;
+        } else if (lead >= 0xC2 && lead <= 0xDF) {
+            length = 2;
+        } else if (lead >= 0xE0 && lead <= 0xEF) {
+            length = 3;
+            low = lead == 0xE0 ? 0xA0 : 0x80;
+            high = lead == 0xED ? 0x9F : 0xBF;
+        } else if (lead >= 0xF0 && lead <= 0xF4) {
+            length = 4;
+            low = lead == 0xF0 ? 0x90 : 0x80;
+            high = lead == 0xF4 ? 0x8F : 0xBF;
+        } else {
+            return false;
+        }
+        if (size - i < length || bytes[i + 1] < low || bytes[i + 1] > high) {
+            return false;
+        }
+        for (std::size_t k = 2; k < length; ++k) {
+            if ((bytes[i + k] & 0xC0) != 0x80) {
+                return false;
+            }
+        }
+        i += length;
+    }
+    return true;
+}
+
 }  // namespace zip

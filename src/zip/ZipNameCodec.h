@@ -10,4 +10,8 @@ namespace zip {
 // both '/' and '\' as the platform's separator.
 std::string DecodeStoredName(const unsigned char* bytes, std::size_t size, bool utf8);
 
+// Whether bytes are well-formed UTF-8: no overlong forms, surrogates, or code
+// points past U+10FFFF.
+bool IsValidUtf8(const unsigned char* bytes, std::size_t size);
+
 }  // namespace zip

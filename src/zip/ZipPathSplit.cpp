@@ -2,6 +2,7 @@
 
 #include <vector>
 
+#include "ZipNameCodec.h"
 #include "platform/FileSystem.h"
 #include "platform/PathSeparator.h"
 
@@ -64,7 +65,9 @@ std::string CZipPathSplit::NameExt(std::string_view path) {
 }
 
 bool IsConfinedEntryName(std::string_view name) {
-    if (name.find('\0') != std::string_view::npos) {
+    // Converted names are UTF-8; one that is not was flagged so falsely.
+    if (name.find('\0') != std::string_view::npos ||
+        !IsValidUtf8(reinterpret_cast<const unsigned char*>(name.data()), name.size())) {
         return false;
     }
     const std::string relative = CZipPathSplit::PathNoDrive(name);

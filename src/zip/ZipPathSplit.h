@@ -29,8 +29,10 @@ class CZipPathSplit {
 };
 
 // True when a stored name stays below the folder it is extracted into: after
-// the drive and leading separators are stripped it has no ".." component and no
-// NUL byte. The install driver logs names that fail this; ExtractEntry refuses them.
+// the drive and leading separators are stripped it has no ".." component, and
+// it has no NUL byte and is valid UTF-8 (as every converted name is, unless it
+// was flagged UTF-8 falsely). The install driver logs names that fail this; ExtractEntry refuses
+// them.
 bool IsConfinedEntryName(std::string_view name);
 
 // Creates a folder and every missing folder above it. A file in the way makes

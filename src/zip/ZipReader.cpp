@@ -1,5 +1,6 @@
 #include "ZipReader.h"
 
+#include "ZipDecoder.h"
 #include "ZipException.h"
 
 namespace zip {
@@ -7,7 +8,7 @@ namespace zip {
 CZipReader::CZipReader() : m_catalog(m_volume) {}
 
 CZipReader::~CZipReader() {
-    // zlib's blocks are all in the list, so no inflateEnd is needed here; the
+    // The decoder's blocks are all in the list, so it needs no ending here; the
     // volume's file closes with it.
     m_allocations.ReleaseAll();
 }
@@ -64,22 +65,11 @@ void CZipReader::CloseArchive(bool afterException) {
     m_volume.CloseVolume(afterException);
 }
 
-void CZipReader::ReleaseEntry() {
-    m_catalog.CloseCatalogEntry();
-    m_bufRead.Release();
-    m_nEntryState = kNoEntry;
-    m_allocations.ReleaseAll();
-    m_bInflating = false;
-}
-
-void CZipReader::ThrowError(int error) const {
-    ThrowZipError(error, IsClosed(true) ? std::string() : m_volume.FilePath());
-}
-
-void CZipReader::CheckZlib(int result) const {
-    if (result != Z_OK && result != Z_NEED_DICT) {
-        ThrowError(result);
+void CZipReader::ThrowError(int error, const std::string& detail) const {
+    if (IsClosed(true)) {
+        ThrowZipError(error, {}, detail);
     }
+    m_volume.ThrowError(error, detail);
 }
 
 }  // namespace zip

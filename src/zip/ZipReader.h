@@ -1,8 +1,9 @@
 #pragma once
 
-#include <zlib.h>
-
+#include <cstddef>
 #include <cstdint>
+#include <memory>
+#include <optional>
 #include <string>
 #include <string_view>
 
@@ -10,10 +11,13 @@
 #include "ZipBuffer.h"
 #include "ZipCatalog.h"
 #include "ZipEntry.h"
+#include "ZipException.h"
 #include "ZipVolume.h"
 #include "platform/File.h"
 
 namespace zip {
+
+class CZipDecoder;
 
 // Reads a zip archive: opens it, lists its entries and extracts them to disk.
 // Faults in the archive are thrown as CZipException, files that cannot be
@@ -71,6 +75,12 @@ class CZipReader {
     // 0 nothing open, or the time stamp not set.
     int CloseEntry(std::string_view path, bool afterException);
 
+    // Why the reader cannot extract an entry whose archive may well be sound
+    // (password-protected, or compressed with a method it lacks): the fault
+    // OpenEntry and ExtractEntry meet, Unsupported. None for an entry it can read
+    // (or a closed archive or bad index).
+    std::optional<CZipException> CheckEntrySupported(int index) const;
+
     // Names are converted to UTF-8 with '/' separators while the directory is
     // read; with false, ReadEntryHeader converts its copy instead.
     void SetConvertNames(bool convert) { m_catalog.m_bConvertNames = convert; }
@@ -78,23 +88,27 @@ class CZipReader {
   private:
     enum EntryState : unsigned char { kNoEntry = 0, kEntryReading = 0xFF };
 
-    [[noreturn]] void ThrowError(int error) const;
-    // Z_OK and Z_NEED_DICT pass; every other zlib result is raised.
-    void CheckZlib(int result) const;
-    // Runs a deflate stream whose declared bytes have all arrived to its end,
+    [[noreturn]] void ThrowError(int error, const std::string& detail = {}) const;
+    // Runs the decoder once, refilling its input first when it is used up.
+    void DecodeStep(unsigned char*& out, std::size_t& room);
+    // Runs a stream whose declared bytes have all been delivered to its end,
     // refusing one that would yield more.
     void FinishStream();
     // Reads what remains of the entry's compressed data, so a data descriptor is
     // read where it lies.
     void SkipCompressedData();
     void ReleaseEntry();
+    // Reads the next chunk of the entry's compressed data as the input.
+    void RefillInput();
 
     bool m_bTrackAllocations = true;
-    z_stream m_stream{};
-    bool m_bInflating = false;
+    // The method's decoder; none for stored data.
+    std::unique_ptr<CZipDecoder> m_pDecoder;
+    const unsigned char* m_pInput = nullptr;
+    std::size_t m_nInputLeft = 0;
     bool m_bStreamEnded = false;
-    std::uint32_t m_nUncompressedLeft = 0;
-    std::uint32_t m_nCompressedLeft = 0;
+    std::uint64_t m_nUncompressedLeft = 0;
+    std::uint64_t m_nCompressedLeft = 0;
     std::uint32_t m_nRunningCrc = 0;
     CZipBuffer m_bufRead;
     CZipVolume m_volume;

@@ -4,15 +4,32 @@
 
 #include "ZipException.h"
 #include "ZipPathSplit.h"
+#include "ZipSplitSet.h"
+#include "platform/FileSystem.h"
 
 namespace zip {
+namespace {
+
+constexpr const char* kNoSuchVolume = "{entry} names a volume the archive does not have";
+
+}  // namespace
 
 void CZipVolume::Open(const std::string& path, int mode, int volumeSize) {
     using platform::CFile;
     const unsigned access =
         mode == kOpenReadOnly ? CFile::modeRead : CFile::modeNoTruncate | CFile::modeReadWrite;
     m_nVolumeLimit = 0;
-    OpenVolumeFile(path, access, true);
+    // Any part of a split set opens the whole set.
+    const CZipSplitSet set = FindZipSplitSet(path);
+    m_bInfoZipNames = set.m_kind == EZipSplitKind::kInfoZip;
+    if (set.m_kind == EZipSplitKind::kRawSplit) {
+        platform::CFileException error;
+        if (!m_file.OpenParts(set.m_parts, access | platform::CFile::shareDenyWrite, &error)) {
+            throw error;
+        }
+    } else {
+        OpenVolumeFile(set.m_strCanonicalPath, access, true);
+    }
     m_nSpanMode = volumeSize != 0 ? kSpanNumberedIfSpanned : kSpanUndecided;
     // The end record decides the volume; until then the archive counts as closed.
     m_nCurrentVolume = -1;
@@ -54,7 +71,8 @@ void CZipVolume::SetVolumeInfo(std::uint16_t volumeNumber) {
     m_nVolumeLimit = volumeNumber;
 }
 
-std::uint32_t CZipVolume::ReadBytes(void* buffer, std::uint32_t length, bool whole) {
+std::uint32_t CZipVolume::ReadBytes(void* buffer, std::uint32_t length, bool whole,
+                                    const char* detail) {
     if (length == 0) {
         return 0;
     }
@@ -62,7 +80,7 @@ std::uint32_t CZipVolume::ReadBytes(void* buffer, std::uint32_t length, bool who
     std::uint32_t got = m_file.Read(out, length);
     while (got == 0) {
         if (SpanState() == 0) {
-            ThrowError(kErrBadArchive);
+            ThrowError(kErrBadArchive, detail);
         }
         ChangeVolume(m_nCurrentVolume + 1);
         got = m_file.Read(out, length);
@@ -71,13 +89,13 @@ std::uint32_t CZipVolume::ReadBytes(void* buffer, std::uint32_t length, bool who
         return got;
     }
     if (whole || SpanState() == 0) {
-        ThrowError(kErrBadArchive);
+        ThrowError(kErrBadArchive, detail);
     }
     while (got < length) {
         ChangeVolume(m_nCurrentVolume + 1);
         const std::uint32_t more = m_file.Read(out + got, length - got);
         if (more == 0) {
-            ThrowError(kErrBadArchive);
+            ThrowError(kErrBadArchive, detail);
         }
         got += more;
     }
@@ -91,7 +109,7 @@ void CZipVolume::ChangeVolume(int volume) {
     // An ordinary archive has one volume, and a spanned one ends with the volume
     // holding the end record: a header naming any other is damaged.
     if (m_nSpanMode == kSpanNone || volume < 0 || volume > LastVolume()) {
-        ThrowError(kErrBadArchive);
+        ThrowError(kErrBadArchive, kNoSuchVolume);
     }
     const std::string name = NumberedFileName(volume, FilePath());
     m_file.Close();
@@ -104,9 +122,11 @@ std::string CZipVolume::NumberedFileName(int volume, std::string_view path) cons
     if (volume == LastVolume()) {
         return name + "zip";
     }
+    // Info-ZIP counts its volumes from z01; the other naming from 000.
     char number[16];
-    std::snprintf(number, sizeof number, "%.3d", volume);
-    return name + number;
+    std::snprintf(number, sizeof number, m_bInfoZipNames ? "z%.2d" : "%.3d",
+                  volume + (m_bInfoZipNames ? 1 : 0));
+    return platform::ResolvePath(name + number);
 }
 
 std::string CZipVolume::VolumeFileName(bool last, std::string_view path) const {
@@ -123,7 +143,7 @@ std::uint64_t CZipVolume::VolumeLength(int volume) {
         return m_file.GetLength();
     }
     if (m_nSpanMode == kSpanNone || volume < 0 || volume > LastVolume()) {
-        ThrowError(kErrBadArchive);
+        ThrowError(kErrBadArchive, kNoSuchVolume);
     }
     platform::CFile other;
     platform::CFileException error;
@@ -149,8 +169,14 @@ void CZipVolume::CloseVolume(bool afterException) {
     m_nVolumeLimit = 0;
 }
 
-void CZipVolume::ThrowError(int error) const {
-    ThrowZipError(error, FilePath());
+void CZipVolume::ThrowError(int error, const std::string& detail) const {
+    throw CZipException(ZipCauseFromError(error), FilePath(), detail, m_nFaultEntry,
+                        m_strFaultEntryName);
+}
+
+void CZipVolume::SetFaultEntry(int index, std::string name) {
+    m_nFaultEntry = index;
+    m_strFaultEntryName = std::move(name);
 }
 
 }  // namespace zip

@@ -9,8 +9,9 @@
 namespace zip {
 
 // The file-access layer under the reader: opens the archive, serves reads that
-// must arrive whole, and moves across the numbered files of a spanned archive
-// (X.000, X.001, …, X.zip) when a read runs off the end of one.
+// must arrive whole, and moves across the volumes of a spanned archive (X.z01,
+// X.z02, … or X.000, X.001, …, then X.zip) when a read runs off the end of one.
+// The pieces of an archive cut by 7-Zip (X.zip.001, …) are read as one file.
 class CZipVolume {
   public:
     enum OpenMode : int { kOpenExisting = 0, kOpenReadOnly = 1 };
@@ -30,7 +31,9 @@ class CZipVolume {
     // Throws platform::CFileException when the file cannot be opened.
     void Open(const std::string& path, int mode, int volumeSize);
     // Reads length bytes. Without whole, a read may continue on the next volume.
-    std::uint32_t ReadBytes(void* buffer, std::uint32_t length, bool whole);
+    // A read that comes up short raises BadArchive with the detail given.
+    std::uint32_t ReadBytes(void* buffer, std::uint32_t length, bool whole,
+                            const char* detail = kShortRecord);
     // Settles the span mode from the end record's volume number.
     void SetVolumeInfo(std::uint16_t volumeNumber);
     void ChangeVolume(int volume);
@@ -54,8 +57,13 @@ class CZipVolume {
     const std::string& FilePath() const { return m_file.GetFilePath(); }
     bool IsFileOpen() const { return m_file.IsOpen(); }
 
-    // Raises a CZipException naming the current volume's file.
-    [[noreturn]] void ThrowError(int error) const;
+    // Raises a CZipException naming the current volume's file, the check that
+    // failed and the entry being read, if any.
+    [[noreturn]] void ThrowError(int error, const std::string& detail = {}) const;
+    // The entry that faults raised from now on belong to; -1 for none.
+    void SetFaultEntry(int index, std::string name = {});
+
+    static constexpr const char* kShortRecord = "the archive ends inside a record";
 
   private:
     std::string NumberedFileName(int volume, std::string_view path) const;
@@ -64,6 +72,10 @@ class CZipVolume {
     int m_nSpanMode = kSpanNone;
     std::uint32_t m_nVolumeLimit = 0;
     int m_nCurrentVolume = -1;
+    // Volumes named x.z01, x.z02, … rather than x.000, x.001, …
+    bool m_bInfoZipNames = false;
+    int m_nFaultEntry = -1;
+    std::string m_strFaultEntryName;
 };
 
 }  // namespace zip
