@@ -5,7 +5,6 @@
 #include "ArchiveIdentity.h"
 #include "InstallEngine.h"
 #include "InstallPaths.h"
-#include "ZipMethodNames.h"
 #include "platform/Exception.h"
 #include "platform/FileSystem.h"
 #include "zip/ZipEntry.h"
@@ -21,23 +20,8 @@ constexpr std::uint64_t kFreeSpaceMargin = 64ull << 20;
 // Archives inside archives are unpacked this many levels deep at most.
 constexpr std::size_t kMaxArchiveDepth = 8;
 
-std::string OpenFailure(const zip::CZipException& fault) {
-    if (fault.m_nCause == zip::CZipException::EndRecordNotFound) {
-        return zip::ZipCauseDescription(fault.m_nCause);
-    }
-    return std::string("damaged: ") + zip::ZipCauseDescription(fault.m_nCause);
-}
-
 std::string EntryFault(const std::string& name, const std::string& what) {
     return "damaged: entry " + name + " " + what;
-}
-
-std::string EntryFault(const std::string& name, const zip::CZipException& fault) {
-    if (fault.m_nCause == zip::CZipException::BadCrc) {
-        return EntryFault(name, "fails its CRC check");
-    }
-    return EntryFault(name,
-                      std::string("is unreadable: ") + zip::ZipCauseDescription(fault.m_nCause));
 }
 
 // The path of a file below a package root, as the account shows it.
@@ -85,7 +69,7 @@ void CInstallEngine::InstallArchive(const std::string& archivePath) {
         // Read-only: an archive on a read-only mount or owned by another user installs too.
         reader.OpenArchive(archivePath, 1, 0);
     } catch (const zip::CZipException& fault) {
-        SkipArchive(archivePath, OpenFailure(fault));
+        SkipArchive(archivePath, zip::ZipFaultText(fault));
         return;
     } catch (const platform::CFileException& fault) {
         SkipArchive(archivePath, "the file could not be opened (error " +
@@ -133,16 +117,8 @@ void CInstallEngine::InstallArchive(const std::string& archivePath) {
 
 std::string CInstallEngine::FindUnreadableEntry(const zip::CZipReader& reader) const {
     for (int index = 0; index < reader.EntryCount(); ++index) {
-        zip::CZipEntry entry;
-        if (reader.IsDirectoryEntry(index) || !reader.ReadEntryHeader(entry, index)) {
-            continue;
-        }
-        if (entry.IsEncrypted() || entry.m_nMethod == kMethodAesEncrypted) {
-            return "password-protected";
-        }
-        if (!IsMethodSupported(entry.m_nMethod)) {
-            return "compression method " + std::to_string(entry.m_nMethod) + " (" +
-                   MethodName(entry.m_nMethod) + ") is not supported";
+        if (const std::optional<zip::CZipException> why = reader.CheckEntrySupported(index)) {
+            return zip::ZipFaultText(*why);
         }
     }
     return {};
@@ -172,7 +148,7 @@ std::string CInstallEngine::ExtractArchive(zip::CZipReader& reader, const std::s
                 fault = EntryFault(name, "ends before its declared size");
             }
         } catch (const zip::CZipException& error) {
-            fault = EntryFault(name, error);
+            fault = zip::ZipFaultText(error);
         } catch (const platform::CFileException& error) {
             fault = "entry " + name + " could not be written (error " +
                     std::to_string(error.m_lOsError) + ")";
@@ -189,7 +165,7 @@ std::string CInstallEngine::ExtractArchive(zip::CZipReader& reader, const std::s
         reader.CloseArchive(false);
     } catch (const zip::CZipException& error) {
         reader.CloseArchive(true);
-        return std::string("damaged: ") + zip::ZipCauseDescription(error.m_nCause);
+        return zip::ZipFaultText(error);
     }
     return {};
 }
