@@ -221,7 +221,7 @@ TEST_F(Cli, ArchivesInstallReadOnlyAndNestedWhileADamagedOneIsReported) {
     MakeZip(m_temp / "skins.zip", {{"v_knife.mdl", "k"}});
     MakeZip(m_temp / "de_x.zip", {{"maps/de_x.bsp", "x"}, {"sound/de_x/wind.wav", "w"}});
     MakeZip(m_temp / "inner.zip", {{"maps/de_in.bsp", "in"}});
-    MakeZip(m_temp / "outer.zip", {{"inner.zip", "@" + (m_temp / "inner.zip")}});
+    MakeZip(m_temp / "outer.zip", {{"inner.zip", FileContent(m_temp / "inner.zip")}});
     MakeZip(m_temp / "ro.zip", {{"maps/de_ro.bsp", "ro"}});
     ASSERT_EQ(::chmod((m_temp / "ro.zip").c_str(), 0444), 0);
     WriteFile(m_temp / "broken.zip", "PK but nothing more");

@@ -56,7 +56,7 @@ TEST_F(ConcurrentRuns, TwoRunsAtOnceInstallExactlyTheirOwnPackages) {
     const std::string mapA(1 << 20, 'a');
     WriteFile(m_temp / "de_a.bsp", mapA);
     MakeZip(m_temp / "a.zip",
-            {{"maps/de_a.bsp", "@" + (m_temp / "de_a.bsp")}, {"custom_a/readme.txt", "A"}});
+            {{"maps/de_a.bsp", FileContent(m_temp / "de_a.bsp")}, {"custom_a/readme.txt", "A"}});
     MakeZip(m_temp / "b.zip", {{"maps/de_b.bsp", "map b"}, {"custom_b/notes.txt", "B"}});
 
     const auto first = Start("a.zip");

@@ -13,6 +13,12 @@ namespace quarvel::test {
 void MakeZip(const std::string& path,
              const std::vector<std::pair<std::string, std::string>>& entries);
 
+// The entry content that stands for the bytes of the file at path.
+inline std::string FileContent(const std::string& path) {
+    // Appended, not "@" + path: g++ 12 warns falsely about that at -O3.
+    return std::string("@").append(path);
+}
+
 // Flips the first byte of the first occurrence of text inside a file.
 void DamageFirst(const std::string& path, const std::string& text);
 

@@ -23,7 +23,7 @@ std::string ZipFound(const std::string& path) {
 TEST_F(ArchiveInstall, ArchivesAreStagedInstalledAndRemovedWithTheirNestedOnes) {
     MakeZip(m_temp / "de_x.zip", {{"maps/de_x.bsp", "x"}, {"maps\\de_x.txt", "t"}});
     MakeZip(m_temp / "inner.zip", {{"maps/de_y.bsp", "y"}});
-    MakeZip(m_temp / "OUTER.ZIP", {{"inner.zip", "@" + (m_temp / "inner.zip")}});
+    MakeZip(m_temp / "OUTER.ZIP", {{"inner.zip", FileContent(m_temp / "inner.zip")}});
 
     Drop({"de_x.zip", "OUTER.ZIP"});
 
@@ -125,7 +125,7 @@ TEST_F(ArchiveInstall, HostileNamesAreRefusedAndDeepNestingStops) {
     for (int level = 8; level >= 1; --level) {
         const std::string inner = "level" + std::to_string(level + 1) + ".zip";
         MakeZip(m_temp / ("level" + std::to_string(level) + ".zip"),
-                {{inner, "@" + (m_temp / inner)}});
+                {{inner, FileContent(m_temp / inner)}});
     }
     Drop({"level1.zip"});
     EXPECT_NE(Log().find("(archives are nested more than 8 levels deep); nothing of it was "

@@ -120,7 +120,7 @@ TEST_F(Integrity, ADropUnpacksNoMoreThanItsBudget) {
     MakeZip(m_temp / "leaf.zip", {{"maps/leaf.bsp", "l"}});
     std::vector<std::pair<std::string, std::string>> copies;
     for (int i = 0; i < 4; ++i) {
-        copies.emplace_back("copy" + std::to_string(i) + ".zip", "@" + (m_temp / "leaf.zip"));
+        copies.emplace_back("copy" + std::to_string(i) + ".zip", FileContent(m_temp / "leaf.zip"));
     }
     MakeZip(m_temp / "many.zip", copies);
     MakeZip(m_temp / "big.zip", {{"a.txt", "a"}, {"b.txt", "b"}, {"c.txt", "c"}});
