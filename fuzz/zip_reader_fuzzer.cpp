@@ -2,18 +2,17 @@
 // scratch folder, checking that nothing lands outside it and that no entry
 // yields more bytes than it declares.
 
-#include <stdlib.h>
 #include <sys/stat.h>
 
 #include <algorithm>
 #include <cstdint>
-#include <cstdio>
 #include <filesystem>
 #include <fstream>
 #include <iterator>
 #include <string>
 #include <vector>
 
+#include "FuzzScratch.h"
 #include "platform/FileSystem.h"
 #include "zip/ZipPathSplit.h"
 #include "zip/ZipReader.h"
@@ -31,31 +30,18 @@ struct CScratch {
 };
 
 const CScratch& Scratch() {
-    // Never destroyed, so that the exit handler below can still remove it.
-    static const CScratch* const scratch = [] {
-        const char* base = std::getenv("TMPDIR");
-        std::string pattern = std::string(base                     ? base
-                                          : fs::exists("/dev/shm") ? "/dev/shm"
-                                                                   : "/tmp") +
-                              "/quarvel-fuzz-XXXXXX";
-        if (::mkdtemp(pattern.data()) == nullptr) {
-            std::perror("mkdtemp");
-            std::abort();
-        }
-        auto* made = new CScratch{pattern, pattern + "/in/archive.zip", pattern + "/a/b/out"};
-        fs::create_directories(pattern + "/in");
-        fs::create_directories(made->m_strOutput);
-        std::atexit([] { fs::remove_all(Scratch().m_strRoot); });
+    static const CScratch scratch = [] {
+        const std::string& root = fuzz::ScratchFolder("zip-fuzz");
+        CScratch made{root, root + "/in/archive.zip", root + "/a/b/out"};
+        fs::create_directories(root + "/in");
+        fs::create_directories(made.m_strOutput);
         return made;
     }();
-    return *scratch;
+    return scratch;
 }
 
 void Require(bool condition, const char* what) {
-    if (!condition) {
-        std::fprintf(stderr, "zip_reader_fuzzer: %s\n", what);
-        std::abort();
-    }
+    fuzz::Require(condition, "zip_reader_fuzzer", what);
 }
 
 // The scratch tree outside the output folder must be exactly as it was made.
@@ -146,20 +132,3 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     EmptyFolder(scratch.m_strOutput);
     return 0;
 }
-
-#ifndef QUARVEL_LIBFUZZER
-// Without libFuzzer: replays each file named on the command line.
-int main(int argc, char** argv) {
-    for (int i = 1; i < argc; ++i) {
-        std::ifstream in(argv[i], std::ios::binary);
-        if (!in) {
-            std::fprintf(stderr, "cannot read %s\n", argv[i]);
-            return 1;
-        }
-        const std::vector<char> bytes{std::istreambuf_iterator<char>(in), {}};
-        LLVMFuzzerTestOneInput(reinterpret_cast<const std::uint8_t*>(bytes.data()), bytes.size());
-    }
-    std::printf("replayed %d inputs\n", argc - 1);
-    return 0;
-}
-#endif
