@@ -15,7 +15,7 @@ import zipfile
 import zlib
 
 # Bumped whenever the corpus changes, so a kept corpus is made again.
-VERSION = "2"
+VERSION = "3"
 
 MIB = 1 << 20
 CHUNK = 1 << 16
@@ -183,6 +183,14 @@ def many_files(seed):
     return [(name, rng.randint(1024, 8192)) for name in names]
 
 
+def one_folder_files(seed):
+    """20,000 small sounds in one folder beside a map: a folder that large must
+    cost no more per file than a small one."""
+    rng = rng_for("onefolder", seed)
+    names = ["maps/fy_crowd.bsp"] + [f"sound/crowd/voice{i:05d}.wav" for i in range(20000)]
+    return [(name, rng.randint(512, 2048)) for name in names]
+
+
 def make_steam_tree(root, seed, total=100_000, maps_folders=950):
     """A large Steam library: total folders in all (root included), about
     maps_folders of them holding "maps", and three Half-Life installations with
@@ -276,6 +284,9 @@ def make(folder, seed=20240601):
     print("corpus: many.zip", file=sys.stderr, flush=True)
     write_zip(os.path.join(folder, "many.zip"), many_files(seed), zipfile.ZIP_DEFLATED, seed,
               unpack_to=os.path.join(folder, "many"))
+    print("corpus: onefolder.zip", file=sys.stderr, flush=True)
+    write_zip(os.path.join(folder, "onefolder.zip"), one_folder_files(seed), zipfile.ZIP_DEFLATED,
+              seed)
     print("corpus: Steam library", file=sys.stderr, flush=True)
     make_steam_tree(os.path.join(folder, "steam"), seed)
     with open(stamp, "w") as out:

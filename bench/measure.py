@@ -203,6 +203,23 @@ class Bench:
         self.time_row("install from zip", ours, theirs, "unzip + cp -r + rm -rf", "time ≤ 1.0×",
                       1.0)
 
+    def one_folder(self):
+        archive = os.path.join(self.data, "onefolder.zip")
+
+        def quarvel():
+            mod = self.out("onefolder")
+            os.makedirs(os.path.join(mod, "sound", "crowd"))
+            return run([self.tool("quarvel-cli"), "--answer", "yes", "--mod-dir", mod, archive],
+                       env=self.env)[0]
+
+        def unzip():
+            return run(["unzip", "-q", archive, "-d", self.out("onefolder")])[0]
+
+        ours, (peer,) = self.paired(quarvel, [unzip])
+        self.done("onefolder")
+        self.progress("20,000 files into one folder")
+        self.time_row("20,000 files into one folder", ours, peer, "unzip", "time ≤ 1.5×", 1.5)
+
     def steam_scan(self):
         tree = os.path.join(self.data, "steam")
         found = []
@@ -327,6 +344,7 @@ class Bench:
         if "install" in parts:
             self.install_from_folder()
             self.install_from_zip()
+            self.one_folder()
         # Removed before the rest: tens of thousands of small files.
         shutil.rmtree(self.work, ignore_errors=True)
         sync()

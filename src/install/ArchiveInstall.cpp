@@ -127,6 +127,8 @@ std::string CInstallEngine::FindUnreadableEntry(const zip::CZipReader& reader) c
 std::string CInstallEngine::ExtractArchive(zip::CZipReader& reader, const std::string& staging,
                                            const std::string& shownPrefix) {
     const int count = reader.EntryCount();
+    // Entries of one folder come together: its folder is made once for them.
+    std::string lastFolder;
     for (int index = 0; index < count; ++index) {
         if (reader.IsDirectoryEntry(index)) {
             continue;
@@ -141,7 +143,10 @@ std::string CInstallEngine::ExtractArchive(zip::CZipReader& reader, const std::s
         }
         ++m_nEntriesExtracted;
         const std::string relative = zip::CZipPathSplit::PathNoDrive(name);
-        CreatePath(JoinPath(staging, ParentFolder(relative)));
+        if (std::string folder = JoinPath(staging, ParentFolder(relative)); folder != lastFolder) {
+            CreatePath(folder);
+            lastFolder = std::move(folder);
+        }
         std::string fault;
         try {
             if (!reader.ExtractEntry(index, staging, true, {}, nullptr, 0, 0xFFFF)) {

@@ -85,14 +85,21 @@ ErrorCode LastError(const std::string& path) {
     return posix::ErrorFromErrno(errno, path);
 }
 
-// Copies the whole of one open file into another, through the kernel where it can.
-int CopyData(int from, int to) {
+// Copies the whole of one open file into another, through the kernel where it
+// can; size is the source's size when the copy began.
+int CopyData(int from, int to, off_t size) {
     bool kernelCopy = true;
     std::vector<char> buffer;
+    off_t done = 0;
     for (;;) {
         if (kernelCopy) {
             const ssize_t copied = ::copy_file_range(from, nullptr, to, nullptr, 1 << 30, 0);
             if (copied > 0) {
+                // The size fstat gave: no further call only to learn of the end.
+                done += copied;
+                if (done == size) {
+                    return 0;
+                }
                 continue;
             }
             if (copied == 0) {
@@ -137,7 +144,7 @@ ErrorCode CopyInPlace(int from, const struct stat& source, const std::string& de
     if (to.Get() < 0) {
         return LastError(destination);
     }
-    if (const int error = CopyData(from, to.Get()); error != 0) {
+    if (const int error = CopyData(from, to.Get(), source.st_size); error != 0) {
         return posix::ErrorFromErrno(error, destination);
     }
     const struct timespec times[2] = {source.st_atim, source.st_mtim};
@@ -324,62 +331,61 @@ ErrorCode CopyToResolved(const std::string& source, const std::string& to, bool 
         return kErrorNotRegularFile;
     }
     // O_NONBLOCK means nothing to a regular file: it may stay set.
-    struct stat existing {};
-    const bool replacing = !missing && ::lstat(to.c_str(), &existing) == 0;
-    if (replacing) {
-        struct stat target = existing;
-        const bool link = S_ISLNK(existing.st_mode);
-        if (link && ::stat(to.c_str(), &target) != 0) {
-            target = existing;
-        }
-        if (target.st_dev == sourceInfo.st_dev && target.st_ino == sourceInfo.st_ino) {
-            // Writing a file onto itself would empty it.
-            return kErrorSameFile;
-        }
-        if (link && S_ISREG(target.st_mode)) {
-            if ((target.st_mode & S_IWUSR) == 0) {
-                return kErrorAccessDenied;
-            }
-            return CopyInPlace(in.Get(), sourceInfo, to);
-        }
-        if (!link && (S_ISDIR(existing.st_mode) || (existing.st_mode & S_IWUSR) == 0)) {
-            return kErrorAccessDenied;
-        }
-    }
-    const bool readOnly = (sourceInfo.st_mode & S_IWUSR) == 0;
-    if (!replacing) {
+    if (missing) {
         // A new file is written in place: there is nothing to keep whole, and
         // a copy that fails is removed again.
+        const bool readOnly = (sourceInfo.st_mode & S_IWUSR) == 0;
         CFd out(::open(to.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_NOFOLLOW | O_CLOEXEC,
                        readOnly ? 0444 : 0666));
-        if (out.Get() >= 0) {
-            int error = CopyData(in.Get(), out.Get());
-            if (error == 0) {
-                const struct timespec times[2] = {sourceInfo.st_atim, sourceInfo.st_mtim};
-                ::futimens(out.Get(), times);
-                if (::close(out.Release()) != 0) {
-                    error = errno;
-                }
-            }
-            if (error != 0) {
-                ::unlink(to.c_str());
-                return posix::ErrorFromErrno(error, to);
-            }
-            NoteCreated(to);
-            return kErrorSuccess;
+        if (out.Get() < 0) {
+            // Something is there after all: it is looked at as any destination.
+            return errno == EEXIST ? CopyToResolved(source, to, false) : LastError(to);
         }
-        if (errno != EEXIST) {
-            return LastError(to);
+        int error = CopyData(in.Get(), out.Get(), sourceInfo.st_size);
+        if (error == 0) {
+            const struct timespec times[2] = {sourceInfo.st_atim, sourceInfo.st_mtim};
+            ::futimens(out.Get(), times);
+            if (::close(out.Release()) != 0) {
+                error = errno;
+            }
         }
-        // Made by someone else meanwhile: replaced whole, as any existing file.
+        if (error != 0) {
+            ::unlink(to.c_str());
+            return posix::ErrorFromErrno(error, to);
+        }
+        NoteCreated(to);
+        return kErrorSuccess;
     }
+    struct stat existing {};
+    if (::lstat(to.c_str(), &existing) != 0) {
+        return CopyToResolved(source, to, true);
+    }
+    struct stat target = existing;
+    const bool link = S_ISLNK(existing.st_mode);
+    if (link && ::stat(to.c_str(), &target) != 0) {
+        target = existing;
+    }
+    if (target.st_dev == sourceInfo.st_dev && target.st_ino == sourceInfo.st_ino) {
+        // Writing a file onto itself would empty it.
+        return kErrorSameFile;
+    }
+    if (link && S_ISREG(target.st_mode)) {
+        if ((target.st_mode & S_IWUSR) == 0) {
+            return kErrorAccessDenied;
+        }
+        return CopyInPlace(in.Get(), sourceInfo, to);
+    }
+    if (!link && (S_ISDIR(existing.st_mode) || (existing.st_mode & S_IWUSR) == 0)) {
+        return kErrorAccessDenied;
+    }
+    const bool readOnly = (sourceInfo.st_mode & S_IWUSR) == 0;
     const std::string folder = posix::ParentOf(StripTrailingSeparators(to));
     std::string temporary = (folder.empty() ? std::string(".") : folder) + "/.quarvel-copy-XXXXXX";
     CFd out(::mkostemp(temporary.data(), O_CLOEXEC));
     if (out.Get() < 0) {
         return LastError(to);
     }
-    int error = CopyData(in.Get(), out.Get());
+    int error = CopyData(in.Get(), out.Get(), sourceInfo.st_size);
     // Ordinary permissions, whatever bits an archive or a package carried.
     if (error == 0 && ::fchmod(out.Get(), OrdinaryFileMode(readOnly)) != 0) {
         error = errno;
@@ -413,8 +419,9 @@ ErrorCode CopyFile(const std::string& source, const std::string& destination) {
 
 ErrorCode CopyFile(const std::string& source, const std::string& destination,
                    std::string& written) {
+    // Most destinations are new: the folder's index settles that without a lookup.
     bool exists = false;
-    written = Resolve(destination, exists);
+    written = Resolve(destination, exists, true);
     return CopyToResolved(source, written, !exists && written == destination);
 }
 
@@ -439,6 +446,9 @@ ErrorCode SetFileAttributes(const std::string& path, std::uint32_t attributes) {
     constexpr std::uint32_t kReadOnly = 0x01;
     const mode_t mode = (attributes & kReadOnly) ? (info.st_mode & 0777 & ~0222)
                                                  : ((info.st_mode & 0777) | S_IWUSR);
+    if (mode == (info.st_mode & 07777)) {
+        return kErrorSuccess;  // nothing to change
+    }
     return ::chmod(real.c_str(), mode) == 0 ? kErrorSuccess : LastError(real);
 }
 
