@@ -3,10 +3,14 @@
 #include <vector>
 
 #include "ArchiveIdentity.h"
+#include "ArchiveSets.h"
 #include "InstallEngine.h"
 #include "InstallPaths.h"
+#include "PackageLayout.h"
+#include "archive/ArchiveReader.h"
 #include "platform/Exception.h"
 #include "platform/FileSystem.h"
+#include "platform/TextCase.h"
 #include "zip/ZipEntry.h"
 #include "zip/ZipException.h"
 #include "zip/ZipPathSplit.h"
@@ -15,14 +19,8 @@
 namespace install {
 namespace {
 
-// Room left free on the staging file system whatever an archive declares.
-constexpr std::uint64_t kFreeSpaceMargin = 64ull << 20;
 // Archives inside archives are unpacked this many levels deep at most.
 constexpr std::size_t kMaxArchiveDepth = 8;
-
-std::string EntryFault(const std::string& name, const std::string& what) {
-    return "damaged: entry " + name + " " + what;
-}
 
 // The path of a file below a package root, as the account shows it.
 std::string RelativeTo(const std::string& root, const std::string& path) {
@@ -32,14 +30,40 @@ std::string RelativeTo(const std::string& root, const std::string& path) {
 
 }  // namespace
 
+bool CInstallEngine::IsArchiveFile(const std::string& path) {
+    if (IsArchivePath(path)) {
+        return true;
+    }
+    // A self-extracting archive is a program with an archive inside.
+    return platform::LowerCase(BaseName(path)).ends_with(".exe") &&
+           archives::SniffArchive(path) == archives::EArchiveContent::kExecutable &&
+           (ZipOpens(path) || OtherArchiveOpens({path}));
+}
+
 void CInstallEngine::InstallArchive(const std::string& archivePath) {
+    const SArchiveSet set = FindArchiveSet(m_fs, archivePath);
+    if (!m_packages.empty()) {
+        // Its files are accounted for when its own tree is walked.
+        m_account.MarkHandled(archivePath);
+    }
+    // A split set dropped whole, or found part by part, installs once.
+    if (!m_archiveSetsSeen.insert(set.m_strCanonicalPath).second) {
+        m_bPathDuplicate = true;
+        return;
+    }
     ++m_nArchiveCounter;
-    Log("\r\nZip File Found: " + archivePath + "\r\n");
+    const EArchiveReader readerKind = ChooseReader(set);
+    Log((readerKind == EArchiveReader::kZip ? "\r\nZip File Found: " : "\r\nArchive Found: ") +
+        archivePath + "\r\n");
     AppendLog("Unzipping to temporary directory...");
     RefreshLog();
 
     if (m_fs.Kind(archivePath) == platform::EPathKind::kSpecial) {
         SkipArchive(archivePath, reason::kNotRegularFile);
+        return;
+    }
+    if (readerKind == EArchiveReader::kNone) {
+        SkipArchive(archivePath, "not an archive Quarvel can read");
         return;
     }
     if (m_strStagingRoot.empty()) {
@@ -64,28 +88,6 @@ void CInstallEngine::InstallArchive(const std::string& archivePath) {
         return;
     }
 
-    zip::CZipReader reader;
-    try {
-        // Read-only: an archive on a read-only mount or owned by another user installs too.
-        reader.OpenArchive(archivePath, 1, 0);
-    } catch (const zip::CZipException& fault) {
-        SkipArchive(archivePath, zip::ZipFaultText(fault));
-        return;
-    } catch (const platform::CFileException& fault) {
-        SkipArchive(archivePath, "the file could not be opened (error " +
-                                     std::to_string(fault.m_lOsError) + ")");
-        return;
-    }
-    std::string refusal = FindUnreadableEntry(reader);
-    if (refusal.empty()) {
-        refusal = CheckBudget(reader);
-    }
-    if (!refusal.empty()) {
-        reader.CloseArchive(true);
-        SkipArchive(archivePath, refusal);
-        return;
-    }
-
     // Files of an archive inside a package are shown below the archive's name.
     const std::string shownPrefix =
         m_packages.empty() ? std::string()
@@ -96,14 +98,16 @@ void CInstallEngine::InstallArchive(const std::string& archivePath) {
     // Made fresh: a folder of that name already there was not made by this drop.
     if (const platform::ErrorCode error = m_fs.CreatePrivateDirectory(staging);
         error != platform::kErrorSuccess) {
-        reader.CloseArchive(true);
         SkipArchive(archivePath,
                     "its staging folder could not be made (error " + std::to_string(error) + ")");
         return;
     }
     ++m_nArchivesStaged;
-    if (const std::string fault = ExtractArchive(reader, staging, shownPrefix); !fault.empty()) {
-        // Nothing of a damaged archive reaches the mod directory.
+    const std::string fault = readerKind == EArchiveReader::kZip
+                                  ? ExtractZip(set.m_strCanonicalPath, staging, shownPrefix)
+                                  : ExtractOther(set.m_parts, staging, shownPrefix);
+    if (!fault.empty()) {
+        // Nothing of an archive that cannot be read whole reaches the mod directory.
         RemoveTree(staging);
         SkipArchive(archivePath, fault);
         return;
@@ -115,89 +119,27 @@ void CInstallEngine::InstallArchive(const std::string& archivePath) {
     RemoveTree(staging);
 }
 
-std::string CInstallEngine::FindUnreadableEntry(const zip::CZipReader& reader) const {
-    for (int index = 0; index < reader.EntryCount(); ++index) {
-        if (const std::optional<zip::CZipException> why = reader.CheckEntrySupported(index)) {
-            return zip::ZipFaultText(*why);
-        }
+CInstallEngine::EArchiveReader CInstallEngine::ChooseReader(const SArchiveSet& set) {
+    if (set.m_bZipSet) {
+        return EArchiveReader::kZip;
     }
-    return {};
-}
-
-std::string CInstallEngine::ExtractArchive(zip::CZipReader& reader, const std::string& staging,
-                                           const std::string& shownPrefix) {
-    const int count = reader.EntryCount();
-    // Entries of one folder come together: its folder is made once for them.
-    std::string lastFolder;
-    for (int index = 0; index < count; ++index) {
-        if (reader.IsDirectoryEntry(index)) {
-            continue;
-        }
-        zip::CZipEntry entry;
-        reader.ReadEntryHeader(entry, index);
-        const std::string name = entry.GetFileName();
-        if (!zip::IsConfinedEntryName(name)) {
-            ReportArchiveProblem("\r\nNot extracted, its name leads out of the archive: " + name);
-            m_account.AddMissing(shownPrefix + name, reason::kUnsafeName);
-            continue;
-        }
-        ++m_nEntriesExtracted;
-        const std::string relative = zip::CZipPathSplit::PathNoDrive(name);
-        if (std::string folder = JoinPath(staging, ParentFolder(relative)); folder != lastFolder) {
-            CreatePath(folder);
-            lastFolder = std::move(folder);
-        }
-        std::string fault;
-        try {
-            if (!reader.ExtractEntry(index, staging, true, {}, nullptr, 0, 0xFFFF)) {
-                fault = EntryFault(name, "ends before its declared size");
+    // The bytes decide, not the name: a RAR called .zip is read as a RAR.
+    const std::string& path = set.m_strCanonicalPath;
+    const std::string name = platform::LowerCase(BaseName(path));
+    switch (archives::SniffArchive(path)) {
+        case archives::EArchiveContent::kZip:
+            return EArchiveReader::kZip;
+        case archives::EArchiveContent::kOther:
+            return EArchiveReader::kOther;
+        case archives::EArchiveContent::kExecutable:
+            return ZipOpens(path) ? EArchiveReader::kZip : EArchiveReader::kOther;
+        default:
+            // The zip reader says best why a .zip is none; an old tar has no mark.
+            if (name.ends_with(".zip") || m_fs.Kind(path) == platform::EPathKind::kMissing) {
+                return EArchiveReader::kZip;
             }
-        } catch (const zip::CZipException& error) {
-            fault = zip::ZipFaultText(error);
-        } catch (const platform::CFileException& error) {
-            fault = "entry " + name + " could not be written (error " +
-                    std::to_string(error.m_lOsError) + ")";
-        }
-        if (!fault.empty()) {
-            reader.CloseArchive(true);
-            return fault;
-        }
-        if (m_fs.SetArchiveOnly(JoinPath(staging, relative)) != platform::kErrorSuccess) {
-            ShowError("Error F1");
-        }
+            return name.ends_with(".tar") ? EArchiveReader::kOther : EArchiveReader::kNone;
     }
-    try {
-        reader.CloseArchive(false);
-    } catch (const zip::CZipException& error) {
-        reader.CloseArchive(true);
-        return zip::ZipFaultText(error);
-    }
-    return {};
-}
-
-std::string CInstallEngine::CheckBudget(const zip::CZipReader& reader) const {
-    std::uint64_t entries = 0;
-    std::uint64_t bytes = 0;
-    for (int index = 0; index < reader.EntryCount(); ++index) {
-        zip::CZipEntry entry;
-        if (!reader.IsDirectoryEntry(index) && reader.ReadEntryHeader(entry, index)) {
-            ++entries;
-            bytes += entry.m_nUncompressedSize;
-        }
-    }
-    if (m_nEntriesExtracted + entries > m_budget.m_nEntries) {
-        return "its " + std::to_string(entries) + " entries would pass the drop's limit of " +
-               std::to_string(m_budget.m_nEntries) + " entries";
-    }
-    // Declared sizes are checked against the data before anything is
-    // written, so they are what extraction will write at the most.
-    if (const std::optional<std::uint64_t> free = m_fs.FreeSpace(m_strStagingRoot);
-        free && bytes + kFreeSpaceMargin > *free) {
-        return "it needs " + std::to_string(bytes) + " bytes unpacked, and " +
-               std::to_string(*free) + " bytes are free in " + m_strStagingRoot +
-               ", less a margin of " + std::to_string(kFreeSpaceMargin >> 20) + " MiB";
-    }
-    return {};
 }
 
 void CInstallEngine::SkipArchive(const std::string& archivePath, const std::string& why) {

@@ -17,6 +17,7 @@ void CInstallAccount::Begin() {
     m_reasons.clear();
     m_declinedFolders.clear();
     m_passedOver.clear();
+    m_handled.clear();
     m_missing.clear();
 }
 
@@ -63,6 +64,8 @@ void CInstallAccount::Walk(platform::CFileOperations& fs, const std::string& fol
         }
         if (const auto marked = m_reasons.find(entry.m_strPath); marked != m_reasons.end()) {
             AddMissing(path, marked->second);
+        } else if (m_handled.contains(entry.m_strPath)) {
+            continue;
         } else if (folderReason) {
             AddMissing(path, folderReason);
         } else if (!IsArchivePath(entry.m_strName)) {

@@ -47,6 +47,8 @@ class CInstallAccount {
     void MarkNotInstalled(const std::string& source, std::string why);
     // Every file below the folder was declined with it.
     void MarkDeclinedFolder(const std::string& folder) { m_declinedFolders.insert(folder); }
+    // A file installed in its own way (an archive: through its own tree).
+    void MarkHandled(const std::string& source) { m_handled.insert(source); }
     // A folder left out on purpose (the mod directory inside a package): not listed.
     void MarkPassedOver(const std::string& folder) { m_passedOver.insert(folder); }
     // A file that never reached the package's tree (an entry not extracted).
@@ -78,6 +80,7 @@ class CInstallAccount {
     std::unordered_map<std::string, std::string> m_reasons;
     std::unordered_set<std::string> m_declinedFolders;
     std::unordered_set<std::string> m_passedOver;
+    std::unordered_set<std::string> m_handled;
     std::vector<SMissingFile> m_missing;
 };
 

@@ -48,6 +48,7 @@ void CInstallEngine::InstallPaths(const std::vector<std::string>& paths) {
     m_nArchivesStaged = 0;
     m_nEntriesExtracted = 0;
     m_account.BeginDrop();
+    m_archiveSetsSeen.clear();
     m_fs.BeginDrop();
     // A folder of this drop's own: a second run, or what a killed one left,
     // can never mix with it.
@@ -63,8 +64,9 @@ void CInstallEngine::InstallPaths(const std::vector<std::string>& paths) {
     std::vector<bool> loose;
     for (const std::string& path : paths) {
         // A file that is neither a folder nor an archive.
-        loose.push_back(!IsArchivePath(path) && m_fs.Kind(path) != platform::EPathKind::kMissing &&
-                        m_fs.Kind(path) != platform::EPathKind::kFolder);
+        const platform::EPathKind kind = m_fs.Kind(path);
+        loose.push_back(kind != platform::EPathKind::kMissing &&
+                        kind != platform::EPathKind::kFolder && !IsArchiveFile(path));
         if (loose.back()) {
             looseFiles.push_back(path);
         }
@@ -175,7 +177,7 @@ bool CInstallEngine::SearchForMaps(const std::string& folder) {
             // Every sub-folder is searched, whatever was found before it.
             const bool foundBelow = SearchForMaps(entry.m_strPath);
             found = found || foundBelow;
-        } else if (IsArchivePath(entry.m_strPath)) {
+        } else if (IsArchiveFile(entry.m_strPath)) {
             InstallArchive(entry.m_strPath);
         }
         if (m_bAbort) {
@@ -259,6 +261,7 @@ void CInstallEngine::BeginPathAccount() {
     m_account.Begin();
     m_strPathFailure.clear();
     m_bPathReported = false;
+    m_bPathDuplicate = false;
     m_nNoAnswersAtPathStart = m_nNoAnswers;
 }
 
@@ -269,8 +272,9 @@ void CInstallEngine::EndPathAccount(const std::string& shownPath) {
     if (const std::string report = m_account.Report(shownPath); !report.empty()) {
         Log(report);
     }
-    if (m_account.InstalledCount() > 0 || m_account.InstalledBeforeCount() > 0) {
-        return;  // a path dropped twice installs once
+    if (m_account.InstalledCount() > 0 || m_account.InstalledBeforeCount() > 0 ||
+        m_bPathDuplicate) {
+        return;  // a path dropped twice, or another part of a set, installs once
     }
     if (m_nNoAnswers > m_nNoAnswersAtPathStart) {
         ++m_summary.m_nDeclinedPaths;

@@ -3,11 +3,13 @@
 #include <cstddef>
 #include <cstdint>
 #include <memory>
+#include <set>
 #include <string>
 #include <string_view>
 #include <vector>
 
 #include "ArchiveIdentity.h"
+#include "ArchiveSets.h"
 #include "InstallAccount.h"
 #include "platform/FileOperations.h"
 #include "platform/FolderListing.h"
@@ -129,8 +131,20 @@ class CInstallEngine {
     void CopyContentFolder(const std::string& source, const std::string& name);
     void BeginPathAccount();
     void EndPathAccount(const std::string& shownPath);
-    // Extracts every entry into the staging folder; the reason when the archive
-    // cannot be installed, else empty. Entries left out are shown behind the prefix.
+    // How an archive is read: by the zip reader, through libarchive, or not at all.
+    enum class EArchiveReader { kZip, kOther, kNone };
+    EArchiveReader ChooseReader(const SArchiveSet& set);
+    // A file the search unpacks: named like an archive, or a self-extracting one.
+    bool IsArchiveFile(const std::string& path);
+    static bool ZipOpens(const std::string& path);
+    static bool OtherArchiveOpens(const std::vector<std::string>& parts);
+    // Unpacks an archive into its staging folder: the reason when it cannot be
+    // installed, else empty. Entries left out are shown behind the prefix.
+    std::string ExtractZip(const std::string& archivePath, const std::string& staging,
+                           const std::string& shownPrefix);
+    std::string ExtractOther(const std::vector<std::string>& parts, const std::string& staging,
+                             const std::string& shownPrefix);
+    // Extracts every entry of an open zip archive into the staging folder.
     std::string ExtractArchive(zip::CZipReader& reader, const std::string& staging,
                                const std::string& shownPrefix);
     // Why an opened archive cannot be installed at all, or empty.
@@ -197,13 +211,18 @@ class CInstallEngine {
     bool m_bCancelled = false;
     // The archives being unpacked, outermost first.
     std::vector<SArchiveIdentity> m_archiveStack;
+    // Room left free on the staging file system whatever an archive declares.
+    static constexpr std::uint64_t kFreeSpaceMargin = 64ull << 20;
+    // Archives of this drop, by the path their set is opened by.
+    std::set<std::string> m_archiveSetsSeen;
     // The packages being installed, outermost first.
     std::vector<SPackage> m_packages;
 
     // The dropped path being handled: what it installed and what not.
     CInstallAccount m_account;
-    std::string m_strPathFailure;  // why nothing of it could be installed
-    bool m_bPathReported = false;  // that reason is in the log already
+    std::string m_strPathFailure;   // why nothing of it could be installed
+    bool m_bPathReported = false;   // that reason is in the log already
+    bool m_bPathDuplicate = false;  // a part of an archive set installed already
     int m_nNoAnswersAtPathStart = 0;
     int m_nNoAnswers = 0;
     SDropSummary m_summary;

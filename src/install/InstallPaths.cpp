@@ -6,10 +6,35 @@
 
 namespace install {
 
+namespace {
+
+// ".z01", ".r00", ".001": a part of a split archive.
+bool EndsWithPartNumber(std::string_view lower) {
+    const std::size_t dot = lower.rfind('.');
+    if (dot == std::string_view::npos || lower.size() - dot != 4) {
+        return false;
+    }
+    const std::string_view extension = lower.substr(dot + 1);
+    const std::size_t digitsFrom = (extension[0] == 'z' || extension[0] == 'r') ? 1 : 0;
+    for (std::size_t i = digitsFrom; i < extension.size(); ++i) {
+        if (!std::isdigit(static_cast<unsigned char>(extension[i]))) {
+            return false;
+        }
+    }
+    return true;
+}
+
+}  // namespace
+
 bool IsArchivePath(std::string_view path) {
-    constexpr std::string_view kExtension = ".zip";
-    return path.size() >= kExtension.size() &&
-           platform::EqualsNoCase(path.substr(path.size() - kExtension.size()), kExtension);
+    const std::string lower = platform::LowerCase(path.substr(path.rfind('/') + 1));
+    for (const std::string_view extension : {".zip", ".rar", ".7z", ".tar", ".tgz", ".tbz", ".tbz2",
+                                             ".txz", ".tar.gz", ".tar.bz2", ".tar.xz"}) {
+        if (lower.ends_with(extension)) {
+            return true;
+        }
+    }
+    return EndsWithPartNumber(lower);
 }
 
 bool EndsWithMapsFolder(std::string_view folder) {

@@ -12,7 +12,9 @@ namespace install {
 constexpr std::string_view kMapsSuffix = "/maps";
 constexpr std::size_t kMapsSuffixLength = kMapsSuffix.size();
 
-// Only the name decides: the last four characters, lower-cased, are ".zip".
+// Whether a name says archive, in any letter case: zip, RAR, 7z and tar
+// (plain or compressed), or a part of a split one (".z01", ".r00", ".001").
+// The content decides how it is read.
 bool IsArchivePath(std::string_view path);
 
 bool EndsWithMapsFolder(std::string_view folder);

@@ -27,7 +27,7 @@ void CInstallEngine::CopyTree(const std::string& source, const std::string& dest
             } else {
                 m_account.MarkDeclinedFolder(entry.m_strPath);
             }
-        } else if (IsArchivePath(entry.m_strName)) {
+        } else if (IsArchiveFile(entry.m_strPath)) {
             // Unpacked and installed on its own by the search; the archive file
             // itself has no place in the game.
         } else if (ConfirmFileType(entry.m_strName)) {

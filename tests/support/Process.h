@@ -46,6 +46,11 @@ class CRunningProcess {
     int m_nPid = -1;
 };
 
+// A file of the source tree, e.g. "tests/support/make_rar.py".
+inline std::string SourceFile(const std::string& relative) {
+    return std::string(QUARVEL_SOURCE_TREE) + "/" + relative;
+}
+
 // Runs a tool that builds test input (zip, 7z, bsdtar, python3) and fails the
 // test when it does not succeed. arguments[0] is the program.
 void RunTool(const std::string& workingFolder, const std::vector<std::string>& arguments);
