@@ -13,63 +13,21 @@
 #include <functional>
 #include <memory>
 
-#include "ScopedEnvironment.h"
-#include "SettingsTestSupport.h"
+#include "WindowScript.h"
 #include "ZipFixture.h"
 #include "app/AboutBox.h"
 #include "app/InstallerDlg.h"
-#include "platform/SettingsKey.h"
 #include "settings/ModPathDlg.h"
 #include "settings/SettingsStore.h"
 
 using app::CInstallerDlg;
-using quarvel::test::CScopedEnvironment;
-using quarvel::test::CScopedHome;
-using quarvel::test::Exists;
-using quarvel::test::MakeFolder;
-using quarvel::test::ReadFile;
-using quarvel::test::WriteFile;
+using namespace quarvel::test;
 
 namespace {
 
 const char* const kWelcome =
     "Welcome to Orlimb's Quarvel program.\nPlease feel free to look around and enjoy your "
     "stay.\n\n";
-
-// Polls until the condition holds, then acts. A script that never gets its
-// condition records a failure and closes every modal window, so a broken
-// test ends instead of hanging.
-void When(std::function<bool()> condition, std::function<void()> action, int attempts = 500) {
-    QTimer::singleShot(10, [condition, action, attempts] {
-        if (condition()) {
-            action();
-        } else if (attempts > 0) {
-            When(condition, action, attempts - 1);
-        } else {
-            QTest::qFail("a scripted step never came", __FILE__, __LINE__);
-            for (QWidget* window : QApplication::topLevelWidgets()) {
-                if (auto* dialog = qobject_cast<QDialog*>(window); dialog && dialog->isVisible()) {
-                    dialog->reject();
-                }
-            }
-        }
-    });
-}
-
-// Acts on the modal window of type T once it is the one in front.
-template <typename T>
-void WhenModal(std::function<void(T&)> action) {
-    When([] { return qobject_cast<T*>(QApplication::activeModalWidget()) != nullptr; },
-         [action] { action(*qobject_cast<T*>(QApplication::activeModalWidget())); });
-}
-
-QPushButton* Button(QWidget& window, const char* name) {
-    return window.findChild<QPushButton*>(name);
-}
-
-QAction* Action(QWidget& window, const char* name) {
-    return window.findChild<QAction*>(name);
-}
 
 QString LogText(CInstallerDlg& dialog) {
     return dialog.findChild<QPlainTextEdit*>("id1011")->toPlainText();
@@ -85,36 +43,14 @@ void Drop(QWidget& target, const std::string& path) {
     QApplication::sendEvent(&target, &drop);
 }
 
-std::uint32_t StoredDword(const char* name) {
-    platform::CSettingsKey key;
-    std::uint32_t value = 0xDEADBEEF;
-    if (key.Open(settings::kSettingsKeyName) == platform::kErrorSuccess) {
-        key.QueryDword(name, value);
-        key.Close();
-    }
-    return value;
-}
-
 }  // namespace
 
 class InstallerDlgTests : public QObject {
     Q_OBJECT
 
   private slots:
-    void init() {
-        m_home = std::make_unique<CScopedHome>();
-        m_cache =
-            std::make_unique<CScopedEnvironment>("XDG_CACHE_HOME", m_home->Elsewhere("cache"));
-        m_strGame = m_home->Home() + "/.local/share/Steam/steamapps/common/Half-Life";
-        m_strMod = m_strGame + "/cstrike";
-        MakeFolder(m_strMod + "/maps");
-        MakeFolder(m_strMod + "/sound");
-        WriteFile(m_strGame + "/hl.exe", "");
-    }
-    void cleanup() {
-        m_cache.reset();
-        m_home.reset();
-    }
+    void init() { m_home = std::make_unique<CGameHome>(); }
+    void cleanup() { m_home.reset(); }
 
     void firstStartPlacesTheWindowAndAsksForTheModDirectory();
     void droppedFolderInstallsWithQuestionsInRealMessageBoxes();
@@ -125,24 +61,11 @@ class InstallerDlgTests : public QObject {
     void logPaneScrollsToItsLastLines();
 
   private:
-    // Settings as a previous run left them.
     void StoreSettings(int left, int top, int width, int height, bool onTop, bool showLog) {
-        platform::CSettingsKey key;
-        QCOMPARE(key.Create(settings::kSettingsKeyName), platform::kErrorSuccess);
-        key.SetString(settings::kValueDirectory, m_strMod);
-        key.SetDword("left", static_cast<std::uint32_t>(left));
-        key.SetDword("top", static_cast<std::uint32_t>(top));
-        key.SetDword("width", static_cast<std::uint32_t>(width));
-        key.SetDword("height", static_cast<std::uint32_t>(height));
-        key.SetDword("ontop", onTop ? 1 : 0);
-        key.SetDword("viewlog", showLog ? 1 : 0);
-        QCOMPARE(key.Close(), platform::kErrorSuccess);
+        m_home->StoreSettings(left, top, width, height, onTop, showLog);
     }
 
-    std::unique_ptr<CScopedHome> m_home;
-    std::unique_ptr<CScopedEnvironment> m_cache;
-    std::string m_strGame;
-    std::string m_strMod;
+    std::unique_ptr<CGameHome> m_home;
 };
 
 void InstallerDlgTests::firstStartPlacesTheWindowAndAsksForTheModDirectory() {
@@ -157,11 +80,11 @@ void InstallerDlgTests::firstStartPlacesTheWindowAndAsksForTheModDirectory() {
         dialogSeen = true;
         QVERIFY(config.m_bFirstRun);
         QCOMPARE(config.findChild<QComboBox*>("id1021")->currentText(),
-                 QString::fromStdString(m_strMod));
+                 QString::fromStdString(m_home->Mod()));
         Button(config, "id1")->click();
         WhenModal<CInstallerDlg>([&](CInstallerDlg& window) {
             QCOMPARE(window.findChild<QLineEdit*>("id1012")->text(),
-                     QString::fromStdString(m_strMod));
+                     QString::fromStdString(m_home->Mod()));
             QCOMPARE(LogText(window), QString(kWelcome));
             Button(window, "id1")->click();
         });
@@ -169,7 +92,7 @@ void InstallerDlgTests::firstStartPlacesTheWindowAndAsksForTheModDirectory() {
 
     QCOMPARE(dialog.DoModal(), int(QDialog::Accepted));
     QVERIFY(dialogSeen);
-    QCOMPARE(settings::ReadStoredModDirectory().value_or(""), m_strMod);
+    QCOMPARE(settings::ReadStoredModDirectory().value_or(""), m_home->Mod());
     QCOMPARE(StoredDword("left"), 250u);
     QCOMPARE(StoredDword("height"), 634u);
     QCOMPARE(StoredDword("ontop"), 1u);
@@ -177,10 +100,10 @@ void InstallerDlgTests::firstStartPlacesTheWindowAndAsksForTheModDirectory() {
 
 void InstallerDlgTests::droppedFolderInstallsWithQuestionsInRealMessageBoxes() {
     StoreSettings(10, 20, 464, 634, false, true);
-    const std::string package = m_home->Elsewhere("downloads/de_x");
+    const std::string package = m_home->Home().Elsewhere("downloads/de_x");
     WriteFile(package + "/maps/de_x.bsp", "bsp");
     WriteFile(package + "/sound/de_x/wind.wav", "wav");
-    const std::string archive = m_home->Elsewhere("downloads/de_z.zip");
+    const std::string archive = m_home->Home().Elsewhere("downloads/de_z.zip");
     quarvel::test::MakeZip(archive, {{"maps/de_z.bsp", "zip map"}});
 
     CInstallerDlg dialog;
@@ -206,21 +129,21 @@ void InstallerDlgTests::droppedFolderInstallsWithQuestionsInRealMessageBoxes() {
 
     QCOMPARE(questions.value(0), QString("Unrecognized Directory"));
     QVERIFY(questions.value(1).startsWith(
-        QString::fromStdString("Directory \"" + m_strMod + "/sound/de_x\" is included")));
+        QString::fromStdString("Directory \"" + m_home->Mod() + "/sound/de_x\" is included")));
     const std::string expected =
         kWelcome +
         std::string(
             "\nMap and supporting files found.\n"
             "Installing to cstrike directory...\n") +
-        m_strMod + "/maps/de_x.bsp\nDirectory \"" + m_strMod + "/sound/de_x\" created.\n" +
-        m_strMod +
+        m_home->Mod() + "/maps/de_x.bsp\nDirectory \"" + m_home->Mod() +
+        "/sound/de_x\" created.\n" + m_home->Mod() +
         "/sound/de_x/wind.wav\nFinished Installing files.\n\nZip File Found: " + archive +
         "\nUnzipping to temporary directory...\nMap and supporting files "
         "found.\nInstalling to cstrike directory...\n" +
-        m_strMod + "/maps/de_z.bsp\nFinished Installing files.\n";
+        m_home->Mod() + "/maps/de_z.bsp\nFinished Installing files.\n";
     QCOMPARE(LogText(dialog), QString::fromStdString(expected));
-    QCOMPARE(ReadFile(m_strMod + "/sound/de_x/wind.wav"), std::string("wav"));
-    QCOMPARE(ReadFile(m_strMod + "/maps/de_z.bsp"), std::string("zip map"));
+    QCOMPARE(ReadFile(m_home->Mod() + "/sound/de_x/wind.wav"), std::string("wav"));
+    QCOMPARE(ReadFile(m_home->Mod() + "/maps/de_z.bsp"), std::string("zip map"));
 }
 
 void InstallerDlgTests::showLogChangesTheHeightAndKeepsTheWindowOnTop() {
