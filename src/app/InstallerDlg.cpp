@@ -156,7 +156,19 @@ void CInstallerDlg::OnOK() {
 }
 
 void CInstallerDlg::OnDropFiles(const std::vector<std::string>& paths) {
-    Guarded([this, &paths] { m_engine.InstallPaths(paths); });
+    // A log refresh delivers posted calls, a later drop's among them: it waits
+    // until this one has ended, since the engine handles one drop at a time.
+    m_pendingDrops.push_back(paths);
+    if (m_bInstalling) {
+        return;
+    }
+    m_bInstalling = true;
+    while (!m_pendingDrops.empty()) {
+        const std::vector<std::string> drop = std::move(m_pendingDrops.front());
+        m_pendingDrops.pop_front();
+        Guarded([this, &drop] { m_engine.InstallPaths(drop); });
+    }
+    m_bInstalling = false;
 }
 
 int CInstallerDlg::MessageBox(const std::string& text, const std::string& caption, unsigned type) {
@@ -177,8 +189,11 @@ void CInstallerDlg::ShowLog(std::string_view appended, std::size_t lineBreaks) {
         m_ui->id1012->setCursorPosition(0);  // the start of the path in view
     }
     ScrollLogPane(static_cast<int>(lineBreaks));
-    // Shown at once, so a long install shows its progress.
-    m_ui->id1011->viewport()->repaint();
+    // No event loop runs while an install copies, so what the pane posts (its
+    // scroll bar changes and the repaint) is delivered here, as the loop would:
+    // the install shows its progress, and no backlog makes each refresh dearer
+    // than the last.
+    QCoreApplication::sendPostedEvents();
 }
 
 void CInstallerDlg::ScrollLogPane(int lineBreaks) {

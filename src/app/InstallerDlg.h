@@ -1,6 +1,7 @@
 #pragma once
 
 #include <QDialog>
+#include <deque>
 #include <memory>
 #include <string>
 #include <vector>
@@ -108,6 +109,9 @@ class CInstallerDlg : public QDialog,
     bool m_bOnTop = false;
     bool m_bShowLog = false;
     platform::CLineEndConverter m_lineEnds;
+    // Drops that came while one was being installed, in order.
+    std::deque<std::vector<std::string>> m_pendingDrops;
+    bool m_bInstalling = false;
 };
 
 }  // namespace app
