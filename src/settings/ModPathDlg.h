@@ -52,15 +52,17 @@ class CModPathDlg : public QDialog {
     platform::CMessageBoxHost& m_messageBoxes;
 };
 
-// Runs a CModPathDlg without a parent window, for the settings store.
+// Runs a CModPathDlg for the settings store, owned by the window it serves,
+// so that it opens above that window even when the window stays on top.
 class CModPathDlgRunner : public CConfigDialogRunner {
   public:
-    explicit CModPathDlgRunner(platform::CMessageBoxHost& messageBoxes)
-        : m_messageBoxes(messageBoxes) {}
+    CModPathDlgRunner(platform::CMessageBoxHost& messageBoxes, QWidget* owner)
+        : m_messageBoxes(messageBoxes), m_owner(owner) {}
     int RunModPathDialog(std::string& strDir, bool bFirstRun) override;
 
   private:
     platform::CMessageBoxHost& m_messageBoxes;
+    QWidget* m_owner;
 };
 
 }  // namespace settings

@@ -1,6 +1,7 @@
 #include <QAction>
 #include <QApplication>
 #include <QComboBox>
+#include <QLabel>
 #include <QLineEdit>
 #include <QMessageBox>
 #include <QMimeData>
@@ -102,6 +103,9 @@ void InstallerDlgTests::firstStartPlacesTheWindowAndAsksForTheModDirectory() {
     bool dialogSeen = false;
     WhenModal<settings::CModPathDlg>([&](settings::CModPathDlg& config) {
         dialogSeen = true;
+        // Over the window it configures, which shows beneath it.
+        QCOMPARE(config.parentWidget(), &dialog);
+        QVERIFY(dialog.isVisible());
         QVERIFY(config.m_bFirstRun);
         QCOMPARE(config.findChild<QComboBox*>("id1021")->currentText(),
                  QString::fromStdString(m_home->Mod()));
@@ -139,6 +143,7 @@ void InstallerDlgTests::droppedFolderInstallsWithQuestionsInRealMessageBoxes() {
         Drop(window, archive);
         WhenModal<QMessageBox>([&](QMessageBox& box) {
             questions << box.windowTitle() << box.text();
+            QCOMPARE(box.parentWidget(), &window);
             QCOMPARE(box.standardButtons(),
                      QMessageBox::Yes | QMessageBox::No | QMessageBox::Cancel);
             QCOMPARE(box.defaultButton(), box.button(QMessageBox::Yes));
@@ -259,13 +264,24 @@ void InstallerDlgTests::exitCloseAndEscapeEndDifferently() {
 
 void InstallerDlgTests::configureAndAboutFromButtonsAndMenus() {
     StoreSettings(10, 20, 464, 634, false, true);
+    const std::string notAGame = m_home->Home().Elsewhere("server/mymod");
+    MakeFolder(notAGame);
     CInstallerDlg dialog;
-    // Configure and About, each from its button and from its menu, one after another.
+    // Enter on a push button with the focus runs that button, not Exit.
+    const auto enterOn = [&](const char* name) {
+        QPushButton* button = Button(dialog, name);
+        button->setFocus();
+        QTest::keyClick(button, Qt::Key_Return);
+    };
+    // Configure and About, each from its button, its menu and Enter on its
+    // button, one after another.
     const std::vector<std::function<void()>> commands = {
         [&] { Button(dialog, "id1007")->click(); },
         [&] { Action(dialog, "id1007Menu")->trigger(); },
+        [&] { enterOn("id1007"); },
         [&] { Button(dialog, "id1013")->click(); },
         [&] { Action(dialog, "id1013Menu")->trigger(); },
+        [&] { enterOn("id1013"); },
     };
     int configured = 0;
     int abouts = 0;
@@ -277,17 +293,45 @@ void InstallerDlgTests::configureAndAboutFromButtonsAndMenus() {
         auto next = [&runCommand, index] {
             QTimer::singleShot(0, [&runCommand, index] { runCommand(index + 1); });
         };
-        if (index < 2) {
+        if (index < 3) {
             WhenModal<settings::CModPathDlg>([&, next](settings::CModPathDlg& config) {
                 ++configured;
+                QCOMPARE(config.parentWidget(), &dialog);
                 QVERIFY(!config.m_bFirstRun);
-                config.reject();
-                next();
+                if (index > 0) {
+                    config.reject();
+                    next();
+                    return;
+                }
+                // Its question is its own, and Escape does not answer it.
+                config.findChild<QComboBox*>("id1021")->setEditText(
+                    QString::fromStdString(notAGame));
+                WhenModal<QMessageBox>([&, next](QMessageBox& box) {
+                    QCOMPARE(box.parentWidget(), &config);
+                    QCOMPARE(box.standardButtons(), QMessageBox::Yes | QMessageBox::No);
+                    QTest::keyClick(box.focusWidget(), Qt::Key_Escape);
+                    box.close();
+                    QVERIFY(box.isVisible());
+                    box.button(QMessageBox::No)->click();
+                    QVERIFY(config.isVisible());
+                    config.reject();
+                    next();
+                });
+                Button(config, "id1")->click();
             });
         } else {
             WhenModal<app::CAboutBox>([&, next](app::CAboutBox& about) {
                 ++abouts;
+                QCOMPARE(about.parentWidget(), &dialog);
                 QCOMPARE(about.windowTitle(), QString("About Quarvel"));
+                // Every line shows whole within the box's fixed size.
+                for (const QLabel* line : about.findChildren<QLabel*>()) {
+                    QVERIFY2(line->width() >= line->sizeHint().width() &&
+                                 line->height() >= line->sizeHint().height() &&
+                                 about.rect().contains(line->geometry()),
+                             qPrintable(line->text()));
+                }
+                QCOMPARE(about.minimumSize(), about.maximumSize());
                 Button(about, "id1")->click();
                 next();
             });
@@ -295,9 +339,9 @@ void InstallerDlgTests::configureAndAboutFromButtonsAndMenus() {
         commands[index]();
     };
     WhenModal<CInstallerDlg>([&](CInstallerDlg&) { runCommand(0); });
-    dialog.DoModal();
-    QCOMPARE(configured, 2);
-    QCOMPARE(abouts, 2);
+    QCOMPARE(dialog.DoModal(), int(QDialog::Rejected));
+    QCOMPARE(configured, 3);
+    QCOMPARE(abouts, 3);
 }
 
 void InstallerDlgTests::logPaneScrollsToItsLastLines() {
