@@ -4,12 +4,20 @@ include(GNUInstallDirs)
 if(QUARVEL_BUILD_GUI)
     install(FILES ${PROJECT_SOURCE_DIR}/resources/quarvel.desktop
             DESTINATION ${CMAKE_INSTALL_DATADIR}/applications)
+    # What software centres show; it names the desktop entry above.
+    install(FILES ${PROJECT_SOURCE_DIR}/resources/io.github.quarvel.Quarvel.metainfo.xml
+            DESTINATION ${CMAKE_INSTALL_DATADIR}/metainfo)
     foreach(size 32 128 256)
         install(FILES ${PROJECT_SOURCE_DIR}/resources/quarvel-${size}.png
                 DESTINATION ${CMAKE_INSTALL_DATADIR}/icons/hicolor/${size}x${size}/apps
                 RENAME quarvel.png)
     endforeach()
 endif()
+
+# The command line's manual page, its version filled in from the project's.
+configure_file(${PROJECT_SOURCE_DIR}/docs/quarvel-cli.1.in ${PROJECT_BINARY_DIR}/quarvel-cli.1
+               @ONLY)
+install(FILES ${PROJECT_BINARY_DIR}/quarvel-cli.1 DESTINATION ${CMAKE_INSTALL_MANDIR}/man1)
 
 set(CPACK_PACKAGE_NAME "quarvel")
 set(CPACK_PACKAGE_VENDOR "Quarvel")

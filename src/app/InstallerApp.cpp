@@ -24,12 +24,17 @@ bool CInstallerApp::notify(QObject* receiver, QEvent* event) {
     try {
         return QApplication::notify(receiver, event);
     } catch (const std::exception& fault) {
-        QMessageBox::warning(nullptr, applicationName(),
-                             QString("Unexpected error: ") + fault.what());
+        ReportFault(QString("Unexpected error: ") + fault.what());
     } catch (...) {
-        QMessageBox::warning(nullptr, applicationName(), "Unexpected error");
+        ReportFault("Unexpected error");
     }
     return false;
+}
+
+void CInstallerApp::ReportFault(const QString& text) {
+    // Over the window in front, which may stay on top of every other.
+    QWidget* owner = activeModalWidget();
+    QMessageBox::warning(owner ? owner : activeWindow(), applicationName(), text);
 }
 
 }  // namespace app

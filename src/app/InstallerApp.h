@@ -22,6 +22,8 @@ class CInstallerApp : public QApplication {
     bool notify(QObject* receiver, QEvent* event) override;
 
   private:
+    void ReportFault(const QString& text);
+
     std::vector<std::string> m_startPaths;
 };
 

@@ -1,5 +1,6 @@
 #include "InstallerDlg.h"
 
+#include <QApplication>
 #include <QCloseEvent>
 #include <QDragEnterEvent>
 #include <QDropEvent>
@@ -53,7 +54,7 @@ CInstallerDlg::CInstallerDlg(QWidget* parent)
       m_ui(std::make_unique<Ui::CInstallerDlg>()),
       m_engine(*this, *this),
       m_settings(*this, m_settingsKeys),
-      m_configDialog(*this, m_settingsKeys) {
+      m_configDialog(*this, m_settingsKeys, this) {
     InitQuarvelResources();
     m_ui->setupUi(this);
     setWindowFlags(Qt::Dialog | Qt::CustomizeWindowHint | Qt::WindowTitleHint |
@@ -82,10 +83,11 @@ CInstallerDlg::CInstallerDlg(QWidget* parent)
 CInstallerDlg::~CInstallerDlg() = default;
 
 int CInstallerDlg::DoModal(const std::vector<std::string>& startPaths) {
-    // A window already shown (a first start shows it while it is created) only
-    // becomes modal when it is shown anew; initialisation shows it again.
+    // A window only becomes modal when it is shown after this; until now
+    // loading its placement has kept it hidden.
     hide();
     setWindowModality(Qt::ApplicationModal);
+    m_bRunning = true;
     OnInitDialog();
     if (!startPaths.empty()) {
         // Installed once the window is up, as if they had been dropped on it.
@@ -101,6 +103,9 @@ void CInstallerDlg::OnInitDialog() {
         "Please feel free to look around and enjoy your stay.\r\n\r\n");
     RefreshLog();
     setAcceptDrops(true);
+    // Shown first, so that on a first start the configuration dialog opens
+    // over the window it configures rather than over nothing.
+    ApplyTopmost();
     Guarded([this] { m_settings.LoadModDirectory(false, *this, m_configDialog); });
     ApplyTopmost();
 }
@@ -110,7 +115,7 @@ void CInstallerDlg::OnConfigure() {
 }
 
 void CInstallerDlg::OnAbout() {
-    CAboutBox about;
+    CAboutBox about(this);
     about.exec();
 }
 
@@ -126,7 +131,7 @@ void CInstallerDlg::OnShowLog() {
     SetMenuCheck(m_ui->id32774, m_bShowLog);
     PlaceWindow(rect.m_nLeft, rect.m_nTop, rect.m_nRight - rect.m_nLeft,
                 m_bShowLog ? kHeightWithLog : kHeightWithoutLog);
-    show();
+    ShowWindow();
     ApplyTopmost();
 }
 
@@ -140,7 +145,7 @@ void CInstallerDlg::ApplyTopmost() {
     } else {
         setWindowFlag(Qt::WindowStaysOnTopHint, m_bOnTop);
     }
-    show();
+    ShowWindow();
 }
 
 void CInstallerDlg::UpdateViewMenuChecks() {
@@ -156,11 +161,26 @@ void CInstallerDlg::OnOK() {
 }
 
 void CInstallerDlg::OnDropFiles(const std::vector<std::string>& paths) {
-    Guarded([this, &paths] { m_engine.InstallPaths(paths); });
+    // A log refresh delivers posted calls, a later drop's among them: it waits
+    // until this one has ended, since the engine handles one drop at a time.
+    m_pendingDrops.push_back(paths);
+    if (m_bInstalling) {
+        return;
+    }
+    m_bInstalling = true;
+    while (!m_pendingDrops.empty()) {
+        const std::vector<std::string> drop = std::move(m_pendingDrops.front());
+        m_pendingDrops.pop_front();
+        Guarded([this, &drop] { m_engine.InstallPaths(drop); });
+    }
+    m_bInstalling = false;
 }
 
 int CInstallerDlg::MessageBox(const std::string& text, const std::string& caption, unsigned type) {
-    return ShowQtMessageBox(this, text, caption, type);
+    // Owned by the window in front, the configuration dialog while it runs,
+    // so that the box opens above it.
+    QWidget* owner = QApplication::activeModalWidget();
+    return ShowQtMessageBox(owner ? owner : this, text, caption, type);
 }
 
 void CInstallerDlg::ShowLog(std::string_view appended, std::size_t lineBreaks) {
@@ -177,8 +197,11 @@ void CInstallerDlg::ShowLog(std::string_view appended, std::size_t lineBreaks) {
         m_ui->id1012->setCursorPosition(0);  // the start of the path in view
     }
     ScrollLogPane(static_cast<int>(lineBreaks));
-    // Shown at once, so a long install shows its progress.
-    m_ui->id1011->viewport()->repaint();
+    // No event loop runs while an install copies, so what the pane posts (its
+    // scroll bar changes and the repaint) is delivered here, as the loop would:
+    // the install shows its progress, and no backlog makes each refresh dearer
+    // than the last.
+    QCoreApplication::sendPostedEvents();
 }
 
 void CInstallerDlg::ScrollLogPane(int lineBreaks) {
@@ -200,8 +223,11 @@ void CInstallerDlg::ScrollLogPane(int lineBreaks) {
 }
 
 settings::CWindowRect CInstallerDlg::GetWindowRect() const {
-    const QRect frame = frameGeometry();
-    return {frame.left(), frame.top(), frame.left() + frame.width(), frame.top() + frame.height()};
+    // The client area and the frame last reported, which the toolkit forgets
+    // once the window is hidden. Before any report the client area stands
+    // where the frame was placed, so that is the rectangle.
+    const QRect outer = geometry().marginsAdded(m_frame);
+    return {outer.left(), outer.top(), outer.left() + outer.width(), outer.top() + outer.height()};
 }
 
 void CInstallerDlg::PlaceWindowHidden(int left, int top, int width, int height) {
@@ -246,6 +272,21 @@ void CInstallerDlg::paintEvent(QPaintEvent* event) {
     }
 }
 
+void CInstallerDlg::showEvent(QShowEvent* event) {
+    QDialog::showEvent(event);
+    FitFrame();
+}
+
+void CInstallerDlg::moveEvent(QMoveEvent* event) {
+    QDialog::moveEvent(event);
+    FitFrame();
+}
+
+void CInstallerDlg::resizeEvent(QResizeEvent* event) {
+    QDialog::resizeEvent(event);
+    FitFrame();
+}
+
 void CInstallerDlg::closeEvent(QCloseEvent* event) {
     Guarded([this] { m_settings.SaveWindowSettings(*this); });
     QDialog::closeEvent(event);
@@ -270,14 +311,43 @@ void CInstallerDlg::dropEvent(QDropEvent* event) {
 }
 
 void CInstallerDlg::PlaceWindow(int left, int top, int width, int height) {
-    // The native window knows its frame; without one the frame counts as none.
-    winId();
-    const QMargins frame = windowHandle() ? windowHandle()->frameMargins() : QMargins();
-    const int frameWidth = frame.left() + frame.right();
-    const int frameHeight = frame.top() + frame.bottom();
-    // No sizing border: only the program changes the size.
-    setFixedSize(std::max(width - frameWidth, 0), std::max(height - frameHeight, 0));
+    // Until the window manager has framed the window its frame is not known:
+    // the client area gets the whole size, and FitFrame corrects it then.
+    m_sizePlaced = QSize(width, height);
+    m_bFitFrame = m_frame.isNull();
+    SetOuterSize();
+    // The frame's corner goes there, whether the frame is known yet or not.
     move(left, top);
+}
+
+void CInstallerDlg::SetOuterSize() {
+    // No sizing border: only the program changes the size.
+    const QSize client = m_sizePlaced.shrunkBy(m_frame);
+    setFixedSize(std::max(client.width(), 0), std::max(client.height(), 0));
+}
+
+void CInstallerDlg::FitFrame() {
+    const QWindow* window = windowHandle();
+    if (!window || !isVisible()) {
+        return;
+    }
+    const QMargins frame = window->frameMargins();
+    if (frame.isNull() || frame == m_frame) {
+        return;
+    }
+    m_frame = frame;
+    if (m_bFitFrame) {
+        m_bFitFrame = false;
+        SetOuterSize();
+    }
+}
+
+void CInstallerDlg::ShowWindow() {
+    // Shown only once the modal run begins: a window shown before it would
+    // have to be hidden and framed anew to become modal.
+    if (m_bRunning) {
+        show();
+    }
 }
 
 void CInstallerDlg::SetMenuCheck(QAction* action, bool bChecked) {

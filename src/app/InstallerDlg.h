@@ -1,6 +1,7 @@
 #pragma once
 
 #include <QDialog>
+#include <deque>
 #include <memory>
 #include <string>
 #include <vector>
@@ -86,13 +87,24 @@ class CInstallerDlg : public QDialog,
 
   protected:
     void paintEvent(QPaintEvent* event) override;
+    void showEvent(QShowEvent* event) override;
+    void moveEvent(QMoveEvent* event) override;
+    void resizeEvent(QResizeEvent* event) override;
     void closeEvent(QCloseEvent* event) override;
     void dragEnterEvent(QDragEnterEvent* event) override;
     void dropEvent(QDropEvent* event) override;
 
   private:
-    // Places the window's outer frame; the toolkit sizes the client area.
+    // Places the window's outer frame: its corner at left, top and its outer
+    // size, the client area being that less the frame.
     void PlaceWindow(int left, int top, int width, int height);
+    // Sizes the client area so that with the frame it has the placed size.
+    void SetOuterSize();
+    // Once the window manager reports the frame, notes it and sizes the
+    // window again, where the frame was not known when it was placed.
+    void FitFrame();
+    // Shows the window, once its modal run has begun.
+    void ShowWindow();
     void SetMenuCheck(QAction* action, bool bChecked);
     void ScrollLogPane(int lineBreaks);
     // Runs a handler so that nothing it throws reaches the event loop.
@@ -108,7 +120,17 @@ class CInstallerDlg : public QDialog,
     bool m_bFirstRun = false;
     bool m_bOnTop = false;
     bool m_bShowLog = false;
+    // The outer size last placed, whether it still awaits the frame, and the
+    // frame the window manager last reported (none without one).
+    QSize m_sizePlaced;
+    bool m_bFitFrame = false;
+    QMargins m_frame;
+    // The modal run has begun: placing the window shows it from now on.
+    bool m_bRunning = false;
     platform::CLineEndConverter m_lineEnds;
+    // Drops that came while one was being installed, in order.
+    std::deque<std::vector<std::string>> m_pendingDrops;
+    bool m_bInstalling = false;
 };
 
 }  // namespace app

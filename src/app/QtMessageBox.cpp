@@ -1,12 +1,36 @@
 #include "QtMessageBox.h"
 
 #include <QCoreApplication>
+#include <QKeyEvent>
 #include <QMessageBox>
 #include <QPushButton>
 
 #include "platform/MessageBoxHost.h"
 
 namespace app {
+namespace {
+
+// A question without Cancel must be answered: Escape and the close box do
+// nothing, where Qt would take them for No.
+class CAnswerRequired : public QObject {
+  public:
+    using QObject::QObject;
+
+  protected:
+    bool eventFilter(QObject* watched, QEvent* event) override {
+        if (event->type() == QEvent::KeyPress &&
+            static_cast<QKeyEvent*>(event)->matches(QKeySequence::Cancel)) {
+            return true;
+        }
+        if (event->type() == QEvent::Close) {
+            event->ignore();
+            return true;
+        }
+        return QObject::eventFilter(watched, event);
+    }
+};
+
+}  // namespace
 
 int ShowQtMessageBox(QWidget* owner, const std::string& text, const std::string& caption,
                      unsigned type) {
@@ -47,10 +71,14 @@ int ShowQtMessageBox(QWidget* owner, const std::string& text, const std::string&
     box.setDefaultButton(buttons[defaultIndex].m_eButton);
     // Escape gives Cancel where there is one, and closes an OK box; a Yes/No
     // question must be answered.
+    CAnswerRequired answerRequired;
     if ((type & kMbButtonMask) == kMbYesNoCancel) {
         box.setEscapeButton(QMessageBox::Cancel);
     } else if ((type & kMbButtonMask) == kMbOk) {
         box.setEscapeButton(QMessageBox::Ok);
+    } else {
+        box.setWindowFlags(Qt::Dialog | Qt::CustomizeWindowHint | Qt::WindowTitleHint);
+        box.installEventFilter(&answerRequired);
     }
 
     box.exec();

@@ -101,7 +101,7 @@ void CModPathDlg::OnCancelButton() {
 }
 
 int CModPathDlgRunner::RunModPathDialog(std::string& strDir, bool bFirstRun) {
-    CModPathDlg dialog(m_messageBoxes, m_keys);
+    CModPathDlg dialog(m_messageBoxes, m_keys, m_owner);
     dialog.m_strDir = strDir;
     dialog.m_bFirstRun = bFirstRun;
     const int result = dialog.DoModal();

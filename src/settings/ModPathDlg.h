@@ -56,16 +56,19 @@ class CModPathDlg : public QDialog {
     platform::CSettingsKeys& m_keys;
 };
 
-// Runs a CModPathDlg without a parent window, for the settings store.
+// Runs a CModPathDlg for the settings store, owned by the window it serves,
+// so that it opens above that window even when the window stays on top.
 class CModPathDlgRunner : public CConfigDialogRunner {
   public:
-    CModPathDlgRunner(platform::CMessageBoxHost& messageBoxes, platform::CSettingsKeys& keys)
-        : m_messageBoxes(messageBoxes), m_keys(keys) {}
+    CModPathDlgRunner(platform::CMessageBoxHost& messageBoxes, platform::CSettingsKeys& keys,
+                      QWidget* owner)
+        : m_messageBoxes(messageBoxes), m_keys(keys), m_owner(owner) {}
     int RunModPathDialog(std::string& strDir, bool bFirstRun) override;
 
   private:
     platform::CMessageBoxHost& m_messageBoxes;
     platform::CSettingsKeys& m_keys;
+    QWidget* m_owner;
 };
 
 }  // namespace settings

@@ -1,6 +1,7 @@
 #include <QAction>
 #include <QApplication>
 #include <QComboBox>
+#include <QLabel>
 #include <QLineEdit>
 #include <QMessageBox>
 #include <QMimeData>
@@ -13,63 +14,21 @@
 #include <functional>
 #include <memory>
 
-#include "ScopedEnvironment.h"
-#include "SettingsTestSupport.h"
+#include "WindowScript.h"
 #include "ZipFixture.h"
 #include "app/AboutBox.h"
 #include "app/InstallerDlg.h"
-#include "platform/SettingsKey.h"
 #include "settings/ModPathDlg.h"
 #include "settings/SettingsStore.h"
 
 using app::CInstallerDlg;
-using quarvel::test::CScopedEnvironment;
-using quarvel::test::CScopedHome;
-using quarvel::test::Exists;
-using quarvel::test::MakeFolder;
-using quarvel::test::ReadFile;
-using quarvel::test::WriteFile;
+using namespace quarvel::test;
 
 namespace {
 
 const char* const kWelcome =
     "Welcome to Orlimb's Quarvel program.\nPlease feel free to look around and enjoy your "
     "stay.\n\n";
-
-// Polls until the condition holds, then acts. A script that never gets its
-// condition records a failure and closes every modal window, so a broken
-// test ends instead of hanging.
-void When(std::function<bool()> condition, std::function<void()> action, int attempts = 500) {
-    QTimer::singleShot(10, [condition, action, attempts] {
-        if (condition()) {
-            action();
-        } else if (attempts > 0) {
-            When(condition, action, attempts - 1);
-        } else {
-            QTest::qFail("a scripted step never came", __FILE__, __LINE__);
-            for (QWidget* window : QApplication::topLevelWidgets()) {
-                if (auto* dialog = qobject_cast<QDialog*>(window); dialog && dialog->isVisible()) {
-                    dialog->reject();
-                }
-            }
-        }
-    });
-}
-
-// Acts on the modal window of type T once it is the one in front.
-template <typename T>
-void WhenModal(std::function<void(T&)> action) {
-    When([] { return qobject_cast<T*>(QApplication::activeModalWidget()) != nullptr; },
-         [action] { action(*qobject_cast<T*>(QApplication::activeModalWidget())); });
-}
-
-QPushButton* Button(QWidget& window, const char* name) {
-    return window.findChild<QPushButton*>(name);
-}
-
-QAction* Action(QWidget& window, const char* name) {
-    return window.findChild<QAction*>(name);
-}
 
 QString LogText(CInstallerDlg& dialog) {
     return dialog.findChild<QPlainTextEdit*>("id1011")->toPlainText();
@@ -85,16 +44,29 @@ void Drop(QWidget& target, const std::string& path) {
     QApplication::sendEvent(&target, &drop);
 }
 
-std::uint32_t StoredDword(const char* name) {
-    platform::CSystemSettingsKeys keys;
-    const auto key = keys.MakeKey();
-    std::uint32_t value = 0xDEADBEEF;
-    if (key->Open(settings::kSettingsKeyName) == platform::kErrorSuccess) {
-        key->QueryDword(name, value);
-        key->Close();
+// Counts the events that reach a widget or its children, or the window's
+// repaint request, while it lives.
+class CEventCounter : public QObject {
+  public:
+    explicit CEventCounter(QWidget& widget) : m_widget(widget) {
+        QApplication::instance()->installEventFilter(this);
     }
-    return value;
-}
+    int Count() const { return m_nCount; }
+
+  protected:
+    bool eventFilter(QObject* watched, QEvent* event) override {
+        auto* target = qobject_cast<QWidget*>(watched);
+        if (target && (target == &m_widget || m_widget.isAncestorOf(target) ||
+                       (target == m_widget.window() && event->type() == QEvent::UpdateRequest))) {
+            ++m_nCount;
+        }
+        return false;
+    }
+
+  private:
+    QWidget& m_widget;
+    int m_nCount = 0;
+};
 
 }  // namespace
 
@@ -102,20 +74,8 @@ class InstallerDlgTests : public QObject {
     Q_OBJECT
 
   private slots:
-    void init() {
-        m_home = std::make_unique<CScopedHome>();
-        m_cache =
-            std::make_unique<CScopedEnvironment>("XDG_CACHE_HOME", m_home->Elsewhere("cache"));
-        m_strGame = m_home->Home() + "/.local/share/Steam/steamapps/common/Half-Life";
-        m_strMod = m_strGame + "/cstrike";
-        MakeFolder(m_strMod + "/maps");
-        MakeFolder(m_strMod + "/sound");
-        WriteFile(m_strGame + "/hl.exe", "");
-    }
-    void cleanup() {
-        m_cache.reset();
-        m_home.reset();
-    }
+    void init() { m_home = std::make_unique<CGameHome>(); }
+    void cleanup() { m_home.reset(); }
 
     void firstStartPlacesTheWindowAndAsksForTheModDirectory();
     void droppedFolderInstallsWithQuestionsInRealMessageBoxes();
@@ -126,25 +86,11 @@ class InstallerDlgTests : public QObject {
     void logPaneScrollsToItsLastLines();
 
   private:
-    // Settings as a previous run left them.
     void StoreSettings(int left, int top, int width, int height, bool onTop, bool showLog) {
-        platform::CSystemSettingsKeys keys;
-        const auto key = keys.MakeKey();
-        QCOMPARE(key->Create(settings::kSettingsKeyName), platform::kErrorSuccess);
-        key->SetString(settings::kValueDirectory, m_strMod);
-        key->SetDword("left", static_cast<std::uint32_t>(left));
-        key->SetDword("top", static_cast<std::uint32_t>(top));
-        key->SetDword("width", static_cast<std::uint32_t>(width));
-        key->SetDword("height", static_cast<std::uint32_t>(height));
-        key->SetDword("ontop", onTop ? 1 : 0);
-        key->SetDword("viewlog", showLog ? 1 : 0);
-        QCOMPARE(key->Close(), platform::kErrorSuccess);
+        m_home->StoreSettings(left, top, width, height, onTop, showLog);
     }
 
-    std::unique_ptr<CScopedHome> m_home;
-    std::unique_ptr<CScopedEnvironment> m_cache;
-    std::string m_strGame;
-    std::string m_strMod;
+    std::unique_ptr<CGameHome> m_home;
 };
 
 void InstallerDlgTests::firstStartPlacesTheWindowAndAsksForTheModDirectory() {
@@ -157,13 +103,16 @@ void InstallerDlgTests::firstStartPlacesTheWindowAndAsksForTheModDirectory() {
     bool dialogSeen = false;
     WhenModal<settings::CModPathDlg>([&](settings::CModPathDlg& config) {
         dialogSeen = true;
+        // Over the window it configures, which shows beneath it.
+        QCOMPARE(config.parentWidget(), &dialog);
+        QVERIFY(dialog.isVisible());
         QVERIFY(config.m_bFirstRun);
         QCOMPARE(config.findChild<QComboBox*>("id1021")->currentText(),
-                 QString::fromStdString(m_strMod));
+                 QString::fromStdString(m_home->Mod()));
         Button(config, "id1")->click();
         WhenModal<CInstallerDlg>([&](CInstallerDlg& window) {
             QCOMPARE(window.findChild<QLineEdit*>("id1012")->text(),
-                     QString::fromStdString(m_strMod));
+                     QString::fromStdString(m_home->Mod()));
             QCOMPARE(LogText(window), QString(kWelcome));
             Button(window, "id1")->click();
         });
@@ -171,8 +120,7 @@ void InstallerDlgTests::firstStartPlacesTheWindowAndAsksForTheModDirectory() {
 
     QCOMPARE(dialog.DoModal(), int(QDialog::Accepted));
     QVERIFY(dialogSeen);
-    platform::CSystemSettingsKeys keys;
-    QCOMPARE(settings::ReadStoredModDirectory(keys).value_or(""), m_strMod);
+    QCOMPARE(StoredModDirectory().value_or(""), m_home->Mod());
     QCOMPARE(StoredDword("left"), 250u);
     QCOMPARE(StoredDword("height"), 634u);
     QCOMPARE(StoredDword("ontop"), 1u);
@@ -180,50 +128,50 @@ void InstallerDlgTests::firstStartPlacesTheWindowAndAsksForTheModDirectory() {
 
 void InstallerDlgTests::droppedFolderInstallsWithQuestionsInRealMessageBoxes() {
     StoreSettings(10, 20, 464, 634, false, true);
-    const std::string package = m_home->Elsewhere("downloads/de_x");
+    const std::string package = m_home->Home().Elsewhere("downloads/de_x");
     WriteFile(package + "/maps/de_x.bsp", "bsp");
     WriteFile(package + "/sound/de_x/wind.wav", "wav");
-    const std::string archive = m_home->Elsewhere("downloads/de_z.zip");
+    const std::string archive = m_home->Home().Elsewhere("downloads/de_z.zip");
     quarvel::test::MakeZip(archive, {{"maps/de_z.bsp", "zip map"}});
 
     CInstallerDlg dialog;
     QStringList questions;
     WhenModal<CInstallerDlg>([&](CInstallerDlg& window) {
+        // Two drops at once: the archive waits until the folder is installed,
+        // although a log refresh delivers its posted drop in between.
         Drop(window, package);
+        Drop(window, archive);
         WhenModal<QMessageBox>([&](QMessageBox& box) {
             questions << box.windowTitle() << box.text();
+            QCOMPARE(box.parentWidget(), &window);
             QCOMPARE(box.standardButtons(),
                      QMessageBox::Yes | QMessageBox::No | QMessageBox::Cancel);
             QCOMPARE(box.defaultButton(), box.button(QMessageBox::Yes));
             QCOMPARE(box.icon(), QMessageBox::NoIcon);
             box.button(QMessageBox::Yes)->click();
-            When([&] { return LogText(window).contains("Finished Installing files."); },
-                 [&] {
-                     Drop(window, archive);
-                     When([&] { return LogText(window).count("Finished Installing files.") == 2; },
-                          [&] { Button(window, "id1")->click(); });
-                 });
+            When([&] { return LogText(window).count("Finished Installing files.") == 2; },
+                 [&] { Button(window, "id1")->click(); });
         });
     });
     dialog.DoModal();
 
     QCOMPARE(questions.value(0), QString("Unrecognized Directory"));
     QVERIFY(questions.value(1).startsWith(
-        QString::fromStdString("Directory \"" + m_strMod + "/sound/de_x\" is included")));
+        QString::fromStdString("Directory \"" + m_home->Mod() + "/sound/de_x\" is included")));
     const std::string expected =
         kWelcome +
         std::string(
             "\nMap and supporting files found.\n"
             "Installing to cstrike directory...\n") +
-        m_strMod + "/maps/de_x.bsp\nDirectory \"" + m_strMod + "/sound/de_x\" created.\n" +
-        m_strMod +
+        m_home->Mod() + "/maps/de_x.bsp\nDirectory \"" + m_home->Mod() +
+        "/sound/de_x\" created.\n" + m_home->Mod() +
         "/sound/de_x/wind.wav\nFinished Installing files.\n\nZip File Found: " + archive +
         "\nUnzipping to temporary directory...\nMap and supporting files "
         "found.\nInstalling to cstrike directory...\n" +
-        m_strMod + "/maps/de_z.bsp\nFinished Installing files.\n";
+        m_home->Mod() + "/maps/de_z.bsp\nFinished Installing files.\n";
     QCOMPARE(LogText(dialog), QString::fromStdString(expected));
-    QCOMPARE(ReadFile(m_strMod + "/sound/de_x/wind.wav"), std::string("wav"));
-    QCOMPARE(ReadFile(m_strMod + "/maps/de_z.bsp"), std::string("zip map"));
+    QCOMPARE(ReadFile(m_home->Mod() + "/sound/de_x/wind.wav"), std::string("wav"));
+    QCOMPARE(ReadFile(m_home->Mod() + "/maps/de_z.bsp"), std::string("zip map"));
 }
 
 void InstallerDlgTests::showLogChangesTheHeightAndKeepsTheWindowOnTop() {
@@ -316,13 +264,24 @@ void InstallerDlgTests::exitCloseAndEscapeEndDifferently() {
 
 void InstallerDlgTests::configureAndAboutFromButtonsAndMenus() {
     StoreSettings(10, 20, 464, 634, false, true);
+    const std::string notAGame = m_home->Home().Elsewhere("server/mymod");
+    MakeFolder(notAGame);
     CInstallerDlg dialog;
-    // Configure and About, each from its button and from its menu, one after another.
+    // Enter on a push button with the focus runs that button, not Exit.
+    const auto enterOn = [&](const char* name) {
+        QPushButton* button = Button(dialog, name);
+        button->setFocus();
+        QTest::keyClick(button, Qt::Key_Return);
+    };
+    // Configure and About, each from its button, its menu and Enter on its
+    // button, one after another.
     const std::vector<std::function<void()>> commands = {
         [&] { Button(dialog, "id1007")->click(); },
         [&] { Action(dialog, "id1007Menu")->trigger(); },
+        [&] { enterOn("id1007"); },
         [&] { Button(dialog, "id1013")->click(); },
         [&] { Action(dialog, "id1013Menu")->trigger(); },
+        [&] { enterOn("id1013"); },
     };
     int configured = 0;
     int abouts = 0;
@@ -334,17 +293,45 @@ void InstallerDlgTests::configureAndAboutFromButtonsAndMenus() {
         auto next = [&runCommand, index] {
             QTimer::singleShot(0, [&runCommand, index] { runCommand(index + 1); });
         };
-        if (index < 2) {
+        if (index < 3) {
             WhenModal<settings::CModPathDlg>([&, next](settings::CModPathDlg& config) {
                 ++configured;
+                QCOMPARE(config.parentWidget(), &dialog);
                 QVERIFY(!config.m_bFirstRun);
-                config.reject();
-                next();
+                if (index > 0) {
+                    config.reject();
+                    next();
+                    return;
+                }
+                // Its question is its own, and Escape does not answer it.
+                config.findChild<QComboBox*>("id1021")->setEditText(
+                    QString::fromStdString(notAGame));
+                WhenModal<QMessageBox>([&, next](QMessageBox& box) {
+                    QCOMPARE(box.parentWidget(), &config);
+                    QCOMPARE(box.standardButtons(), QMessageBox::Yes | QMessageBox::No);
+                    QTest::keyClick(box.focusWidget(), Qt::Key_Escape);
+                    box.close();
+                    QVERIFY(box.isVisible());
+                    box.button(QMessageBox::No)->click();
+                    QVERIFY(config.isVisible());
+                    config.reject();
+                    next();
+                });
+                Button(config, "id1")->click();
             });
         } else {
             WhenModal<app::CAboutBox>([&, next](app::CAboutBox& about) {
                 ++abouts;
+                QCOMPARE(about.parentWidget(), &dialog);
                 QCOMPARE(about.windowTitle(), QString("About Quarvel"));
+                // Every line shows whole within the box's fixed size.
+                for (const QLabel* line : about.findChildren<QLabel*>()) {
+                    QVERIFY2(line->width() >= line->sizeHint().width() &&
+                                 line->height() >= line->sizeHint().height() &&
+                                 about.rect().contains(line->geometry()),
+                             qPrintable(line->text()));
+                }
+                QCOMPARE(about.minimumSize(), about.maximumSize());
                 Button(about, "id1")->click();
                 next();
             });
@@ -352,9 +339,9 @@ void InstallerDlgTests::configureAndAboutFromButtonsAndMenus() {
         commands[index]();
     };
     WhenModal<CInstallerDlg>([&](CInstallerDlg&) { runCommand(0); });
-    dialog.DoModal();
-    QCOMPARE(configured, 2);
-    QCOMPARE(abouts, 2);
+    QCOMPARE(dialog.DoModal(), int(QDialog::Rejected));
+    QCOMPARE(configured, 3);
+    QCOMPARE(abouts, 3);
 }
 
 void InstallerDlgTests::logPaneScrollsToItsLastLines() {
@@ -363,6 +350,7 @@ void InstallerDlgTests::logPaneScrollsToItsLastLines() {
     int topAtStart = -1;
     int topAfter = -1;
     bool endVisible = false;
+    int leftOver = -1;
     WhenModal<CInstallerDlg>([&](CInstallerDlg& window) {
         auto* pane = window.findChild<QPlainTextEdit*>("id1011");
         topAtStart = pane->verticalScrollBar()->value();
@@ -377,6 +365,11 @@ void InstallerDlgTests::logPaneScrollsToItsLastLines() {
         QTextCursor end(pane->document());
         end.movePosition(QTextCursor::End);
         endVisible = pane->cursorRect(end).bottom() <= pane->viewport()->height();
+        // Each refresh has done its work, painting included: nothing waits
+        // for an event loop that does not run while an install copies.
+        CEventCounter counter(*pane);
+        QCoreApplication::sendPostedEvents();
+        leftOver = counter.Count();
         window.reject();
     });
     dialog.DoModal();
@@ -385,6 +378,7 @@ void InstallerDlgTests::logPaneScrollsToItsLastLines() {
     // 30 line breaks: the pane shows the text from line 9 on.
     QCOMPARE(topAfter, 9);
     QVERIFY(endVisible);
+    QCOMPARE(leftOver, 0);
 }
 
 QTEST_MAIN(InstallerDlgTests)
