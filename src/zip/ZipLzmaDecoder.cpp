@@ -78,22 +78,29 @@ class CZipLzmaDecoder : public CZipDecoder {
     // Gathers the header, which may arrive split across reads, and starts the
     // decoder once it is whole.
     EResult TakeHeader(const unsigned char*& in, std::size_t& inLeft) {
-        std::size_t wanted = kHeaderStart;
-        if (m_header.size() >= kHeaderStart) {
-            wanted += m_header[2] | (m_header[3] << 8);
+        std::size_t taken = 0;
+        const auto take = [&](std::size_t wanted) {
+            const std::size_t count = std::min(inLeft, wanted - m_header.size());
+            m_header.insert(m_header.end(), in, in + count);
+            in += count;
+            inLeft -= count;
+            taken += count;
+        };
+        // First the version and the properties' size, then the properties.
+        if (m_header.size() < kHeaderStart) {
+            take(kHeaderStart);
+            if (m_header.size() < kHeaderStart) {
+                return taken == 0 ? kStuck : kProgress;
+            }
         }
-        const std::size_t take = std::min(inLeft, wanted - m_header.size());
-        m_header.insert(m_header.end(), in, in + take);
-        in += take;
-        inLeft -= take;
-        if (m_header.size() == kHeaderStart) {
-            return TakeHeader(in, inLeft);  // now the properties' size is known
+        if ((m_header[2] | (m_header[3] << 8)) != kPropertiesSize) {
+            return kCorrupt;
         }
-        if (m_header.size() < wanted) {
-            return take == 0 ? kStuck : kProgress;
+        take(kHeaderStart + kPropertiesSize);
+        if (m_header.size() < kHeaderStart + kPropertiesSize) {
+            return taken == 0 ? kStuck : kProgress;
         }
-        if (wanted != kHeaderStart + kPropertiesSize ||
-            m_header[kHeaderStart] > kLargestPropertyByte) {
+        if (m_header[kHeaderStart] > kLargestPropertyByte) {
             return kCorrupt;
         }
         const unsigned char* properties = m_header.data() + kHeaderStart;
