@@ -9,13 +9,15 @@ same bytes on every machine, so figures from two machines compare.
 """
 
 import os
+import shutil
+import subprocess
 import random
 import sys
 import zipfile
 import zlib
 
 # Bumped whenever the corpus changes, so a kept corpus is made again.
-VERSION = "3"
+VERSION = "4"
 
 MIB = 1 << 20
 CHUNK = 1 << 16
@@ -287,6 +289,22 @@ def make(folder, seed=20240601):
     print("corpus: onefolder.zip", file=sys.stderr, flush=True)
     write_zip(os.path.join(folder, "onefolder.zip"), one_folder_files(seed), zipfile.ZIP_DEFLATED,
               seed)
+    # The big package again as 7z (fastest LZMA level) and as a RAR written
+    # stored, byte by byte (no free RAR writer exists).
+    print("corpus: big.7z, big.rar", file=sys.stderr, flush=True)
+    unpacked = os.path.join(folder, "big-unpacked")
+    write_zip(os.path.join(folder, "big-for-7z.zip"), big_files(1, seed), zipfile.ZIP_STORED, seed,
+              unpack_to=unpacked)
+    os.remove(os.path.join(folder, "big-for-7z.zip"))
+    subprocess.run(["7z", "a", "-bd", "-bso0", "-mx=1", os.path.join(folder, "big.7z"), "."],
+                   cwd=unpacked, check=True)
+    rar = os.path.join(os.path.dirname(os.path.abspath(__file__)), "..", "tests", "support",
+                       "make_rar.py")
+    names = [os.path.relpath(os.path.join(top, name), unpacked)
+             for top, _, files in os.walk(unpacked) for name in files]
+    subprocess.run([sys.executable, rar, "5", os.path.join(folder, "big.rar")] +
+                   [f"{name}={name}" for name in sorted(names)], cwd=unpacked, check=True)
+    shutil.rmtree(unpacked)
     print("corpus: Steam library", file=sys.stderr, flush=True)
     make_steam_tree(os.path.join(folder, "steam"), seed)
     with open(stamp, "w") as out:

@@ -165,6 +165,21 @@ class Bench:
             self.time_row(label, ours, unz, "unzip", f"time ≤ {limit}× unzip", limit)
             self.time_row(label, ours, tar, "bsdtar", "— (for comparison)", None)
 
+    def extract_other(self, archive, label):
+        path = os.path.join(self.data, archive)
+        figure = archive.replace(".", "-")
+
+        def quarvel():
+            return run([self.tool("bench_archive_extract"), path, self.out(figure, True)])[0]
+
+        def bsdtar():
+            return run(["bsdtar", "-xf", path, "-C", self.out(figure, True)])[0]
+
+        ours, (peer,) = self.paired(quarvel, [bsdtar])
+        self.done(figure)
+        self.progress(label)
+        self.time_row(label, ours, peer, "bsdtar", "time ≤ 1.1×", 1.1)
+
     def install_from_folder(self):
         source = os.path.join(self.data, "many")
 
@@ -339,6 +354,8 @@ class Bench:
             self.extract("big.zip", "extract big", "bsdtar")
             self.extract("stored.zip", "extract stored", "bsdtar")
             self.extract("many.zip", "extract many", "unzip")
+            self.extract_other("big.7z", "extract 7z")
+            self.extract_other("big.rar", "extract RAR")
             self.extract("big64.zip", "extract Zip64", "unzip", 1.1)
             self.extract("bigbz2.zip", "extract bzip2", "unzip", 1.1)
         if "install" in parts:
