@@ -5,9 +5,12 @@
 #include <iostream>
 
 #include "CliOptions.h"
+#include "RecordCommands.h"
 #include "StdoutLogSink.h"
 #include "TerminalMessageBoxHost.h"
+#include "install/DryRunFileOperations.h"
 #include "install/InstallEngine.h"
+#include "install/InstallRecorder.h"
 #include "platform/FileSystem.h"
 #include "settings/ModDirDiscovery.h"
 #include "settings/ModDirValidation.h"
@@ -114,6 +117,31 @@ std::string ChooseModDirectory(const SCliOptions& options, platform::CSettingsKe
     return platform::ResolvePath(directory);
 }
 
+// How many drops keep the backups of what they replaced: the setting
+// "backupdrops", 20 when it is not stored.
+int BackupDropsToKeep(platform::CSettingsKeys& keys) {
+    const auto key = keys.MakeKey();
+    std::uint32_t drops = 20;
+    if (key->Open(settings::kSettingsKeyName) == platform::kErrorSuccess) {
+        key->QueryDword("backupdrops", drops);
+        key->Close();
+    }
+    return static_cast<int>(std::min<std::uint32_t>(drops, 10000));
+}
+
+void PrintDryRun(const install::CDryRunFileOperations& dryRun) {
+    std::size_t replaced = 0;
+    for (const auto& file : dryRun.Planned()) {
+        replaced += file.m_bReplaces ? 1 : 0;
+    }
+    std::cout << "\nDry run: nothing was written into the mod directory. "
+              << dryRun.Planned().size() << " files would be installed, " << replaced
+              << " of them replacing existing files:\n";
+    for (const auto& file : dryRun.Planned()) {
+        std::cout << (file.m_bReplaces ? "  replace " : "  new     ") << file.m_strPath << '\n';
+    }
+}
+
 int InstallPaths(const SCliOptions& options, platform::CSettingsKeys& keys) {
     const std::string modDirectory = ChooseModDirectory(options, keys);
     if (modDirectory.empty()) {
@@ -129,9 +157,22 @@ int InstallPaths(const SCliOptions& options, platform::CSettingsKeys& keys) {
 
     CTerminalMessageBoxHost messageBoxes = MakeMessageBoxes(options);
     CStdoutLogSink logSink(stdout);
-    install::CInstallEngine engine(messageBoxes, logSink);
+    const auto fileOperations = platform::MakeFileOperations();
+    // A dry run writes nothing into the mod directory and keeps no record.
+    install::CDryRunFileOperations dryRun(*fileOperations, modDirectory);
+    install::CInstallEngine engine(
+        messageBoxes, logSink,
+        options.m_bDryRun ? static_cast<platform::CFileOperations&>(dryRun) : *fileOperations);
+    install::CInstallRecorder recorder(*fileOperations, platform::InstallRecordsFolder(),
+                                       BackupDropsToKeep(keys));
+    if (!options.m_bDryRun) {
+        engine.SetRecorder(&recorder);
+    }
     engine.SetModDirectory(modDirectory);
     engine.InstallPaths(paths);
+    if (options.m_bDryRun) {
+        PrintDryRun(dryRun);
+    }
 
     // A path that installed nothing without the user's say is a failure, even
     // beside a Cancel; declining everything a path held is the user's choice.
@@ -166,6 +207,25 @@ int RunCli(const std::vector<std::string>& arguments, platform::CSettingsKeys& k
     }
     if (options->m_strSetModDir) {
         return SetModDirectory(*options, keys);
+    }
+    if (options->m_bListInstalls) {
+        return ListInstalls(*options);
+    }
+    if (options->m_strShowInstall) {
+        return ShowInstall(*options);
+    }
+    if (options->m_strUndo) {
+        // The last drop into the mod directory given or stored; without one, the last of any.
+        std::string modDirectory;
+        if (options->m_strModDir) {
+            modDirectory = ChooseModDirectory(*options, keys);
+            if (modDirectory.empty()) {
+                return kExitUsage;
+            }
+        } else if (const auto stored = settings::ReadStoredModDirectory(keys)) {
+            modDirectory = platform::NormalisePath(*stored);
+        }
+        return UndoInstall(*options, modDirectory);
     }
     return InstallPaths(*options, keys);
 }

@@ -47,6 +47,16 @@ std::optional<SCliOptions> ParseCliOptions(const std::vector<std::string>& argum
             options.m_bListModDirs = true;
             continue;
         }
+        if (argument == "--dry-run" || argument == "--list-installs" || argument == "--json" ||
+            argument == "--undo") {
+            options.m_bDryRun |= argument == "--dry-run";
+            options.m_bListInstalls |= argument == "--list-installs";
+            options.m_bJson |= argument == "--json";
+            if (argument == "--undo") {
+                options.m_strUndo = "";
+            }
+            continue;
+        }
         // Options with a value, given as "--name VALUE" or "--name=VALUE".
         std::string name = argument;
         std::optional<std::string> value;
@@ -54,7 +64,8 @@ std::optional<SCliOptions> ParseCliOptions(const std::vector<std::string>& argum
             name = argument.substr(0, equals);
             value = argument.substr(equals + 1);
         }
-        if (name != "--mod-dir" && name != "--answer" && name != "--set-mod-dir") {
+        if (name != "--mod-dir" && name != "--answer" && name != "--set-mod-dir" &&
+            name != "--show-install" && name != "--undo") {
             error = "unknown option " + argument;
             return std::nullopt;
         }
@@ -67,6 +78,10 @@ std::optional<SCliOptions> ParseCliOptions(const std::vector<std::string>& argum
         }
         if (name == "--mod-dir") {
             options.m_strModDir = *value;
+        } else if (name == "--show-install") {
+            options.m_strShowInstall = *value;
+        } else if (name == "--undo") {
+            options.m_strUndo = *value;
         } else if (name == "--set-mod-dir") {
             options.m_strSetModDir = *value;
         } else if (const auto answer = ParseAnswer(*value)) {
@@ -76,18 +91,32 @@ std::optional<SCliOptions> ParseCliOptions(const std::vector<std::string>& argum
             return std::nullopt;
         }
     }
+    // "--undo ID": the one word after it names the install.
+    if (options.m_strUndo && options.m_strUndo->empty() && options.m_paths.size() == 1) {
+        options.m_strUndo = options.m_paths.front();
+        options.m_paths.clear();
+    }
     const int modes = (options.m_bListModDirs ? 1 : 0) + (options.m_strSetModDir ? 1 : 0) +
-                      (options.m_paths.empty() ? 0 : 1);
+                      (options.m_paths.empty() ? 0 : 1) + (options.m_bListInstalls ? 1 : 0) +
+                      (options.m_strShowInstall ? 1 : 0) + (options.m_strUndo ? 1 : 0);
     if (modes > 1) {
-        error = "--list-mod-dirs, --set-mod-dir and PATHs go in separate runs";
+        error =
+            "--list-mod-dirs, --set-mod-dir, --list-installs, --show-install, --undo and PATHs "
+            "go in separate runs";
+        return std::nullopt;
+    }
+    if (options.m_bDryRun && options.m_paths.empty()) {
+        error = "--dry-run needs PATHs to try";
         return std::nullopt;
     }
     return options;
 }
 
 std::string UsageText() {
-    return "Usage: quarvel-cli [--mod-dir DIR] [--answer ask|yes|no|cancel] PATH...\n"
+    return "Usage: quarvel-cli [--mod-dir DIR] [--answer ask|yes|no|cancel] [--dry-run] PATH...\n"
            "       quarvel-cli --list-mod-dirs\n"
+           "       quarvel-cli [--json] --list-installs | --show-install ID\n"
+           "       quarvel-cli [--mod-dir DIR] --undo [ID]\n"
            "       quarvel-cli [--answer ask|yes|no|cancel] --set-mod-dir DIR\n"
            "Installs map packages (folders or zip archives) into a Half-Life mod directory.\n"
            "\n"
@@ -102,6 +131,13 @@ std::string UsageText() {
            "                     print them, newest first (exit 1 when none is found)\n"
            "  --set-mod-dir DIR  check DIR as the configuration dialog does and store it as\n"
            "                     the mod directory (exit 1 when declined)\n"
+           "  --dry-run          run the drop, questions included, and print where every\n"
+           "                     file would go, writing nothing into the mod directory\n"
+           "  --list-installs    print the recorded drops, newest first\n"
+           "  --show-install ID  print the files of one recorded drop\n"
+           "  --json             print those two as JSON\n"
+           "  --undo [ID]        undo the last drop into the mod directory, or drop ID:\n"
+           "                     remove what it added, put back what it replaced\n"
            "  --help             show this text\n"
            "  --version          show the version\n"
            "\n"

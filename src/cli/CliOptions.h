@@ -15,6 +15,11 @@ struct SCliOptions {
     std::optional<std::string> m_strSetModDir;
     std::optional<std::string> m_strModDir;
     EAnswerMode m_eAnswer = EAnswerMode::Ask;
+    bool m_bDryRun = false;
+    bool m_bListInstalls = false;
+    std::optional<std::string> m_strShowInstall;
+    std::optional<std::string> m_strUndo;  // empty: the last install
+    bool m_bJson = false;
     std::vector<std::string> m_paths;
 };
 

@@ -2,6 +2,7 @@
 
 #include "InstallEngine.h"
 #include "InstallPaths.h"
+#include "InstallRecorder.h"
 #include "PackageLayout.h"
 #include "platform/FileSystem.h"
 #include "platform/FolderListing.h"
@@ -29,8 +30,36 @@ void CInstallEngine::MarkDeclined(const std::vector<platform::CFolderEntry>& fil
     }
 }
 
+bool CInstallEngine::RecordBeforeCopy(const std::string& source,
+                                      const std::string& destinationFile) {
+    if (!m_pRecorder || !m_pRecorder->IsRecording()) {
+        return true;
+    }
+    const std::string real = m_fs.ResolvePath(destinationFile);
+    switch (m_fs.Kind(real)) {
+        case platform::EPathKind::kMissing:
+            m_pRecorder->BeforeNew(real);
+            return true;
+        case platform::EPathKind::kFile:
+            if (m_fs.IsSameFile(source, real) ||
+                m_pRecorder->BeforeReplace(real, m_fs.IsReadOnly(real))) {
+                return true;
+            }
+            // Without its old content kept, the file could never be put back.
+            Log("Not replaced, its old content could not be kept for undo: " + real + "\r\n");
+            m_account.MarkNotInstalled(source, "its old content could not be kept for undo");
+            ++m_summary.m_nErrors;
+            return false;
+        default:
+            return true;  // a folder or a special file: the copy refuses it
+    }
+}
+
 bool CInstallEngine::CopyFileVerified(const std::string& sourceFile,
                                       const std::string& destinationFile) {
+    if (!RecordBeforeCopy(sourceFile, destinationFile)) {
+        return false;
+    }
     // The log names the file actually written, in its existing letter case.
     std::string destination;
     platform::ErrorCode error = m_fs.CopyFile(sourceFile, destinationFile, destination);
@@ -58,6 +87,9 @@ bool CInstallEngine::CopyFileVerified(const std::string& sourceFile,
     }
     const bool copied = error == platform::kErrorSuccess;
     if (copied) {
+        if (m_pRecorder) {
+            m_pRecorder->Written(destination);
+        }
         m_account.MarkInstalled(sourceFile);
     } else {
         m_account.MarkNotInstalled(sourceFile, reason::kCopyFailed);

@@ -2,6 +2,7 @@
 
 #include "InstallEngine.h"
 #include "InstallPaths.h"
+#include "InstallRecorder.h"
 #include "PackageLayout.h"
 #include "platform/FileSystem.h"
 #include "platform/FolderListing.h"
@@ -49,6 +50,11 @@ void CInstallEngine::InstallPaths(const std::vector<std::string>& paths) {
     m_nEntriesExtracted = 0;
     m_account.BeginDrop();
     m_archiveSetsSeen.clear();
+    if (m_pRecorder) {
+        if (std::string why; !m_pRecorder->Begin("install", m_strModDir, paths, why)) {
+            Log("No record of this drop could be written (" + why + "): it cannot be undone.\r\n");
+        }
+    }
     m_fs.BeginDrop();
     // A folder of this drop's own: a second run, or what a killed one left,
     // can never mix with it.
@@ -91,6 +97,9 @@ void CInstallEngine::InstallPaths(const std::vector<std::string>& paths) {
         }
     }
     m_fs.EndDrop();
+    if (m_pRecorder) {
+        m_pRecorder->End(m_bCancelled);
+    }
     m_summary.m_bCancelled = m_bCancelled;
 }
 

@@ -69,6 +69,8 @@ class CInstallEngine {
         std::uint64_t m_nEntries = 1'000'000;
     };
     void SetDropBudget(const SDropBudget& budget) { m_budget = budget; }
+    // Records each drop for undo from now on (none: no record is kept).
+    void SetRecorder(class CInstallRecorder* recorder) { m_pRecorder = recorder; }
     // Where each drop makes its private staging folder.
     void SetStagingBase(const std::string& stagingBase) { m_strStagingBase = stagingBase; }
 
@@ -160,6 +162,9 @@ class CInstallEngine {
                    const std::string& destination);
     // Files whose destination folder the user declined.
     void MarkDeclined(const std::vector<platform::CFolderEntry>& files);
+    // Announces a copy in the record: the file it replaces is kept first. False
+    // when that failed: the file is then not replaced.
+    bool RecordBeforeCopy(const std::string& source, const std::string& destinationFile);
     // One player-model file, with its own error boxes and no retry.
     void CopyPlayerModelFile(const std::string& source, const std::string& destinationFile);
     // The presence probe after a copy: logs the destination when the copy
@@ -232,6 +237,7 @@ class CInstallEngine {
     std::string m_strStagingBase;
     std::string m_strStagingRoot;
     SDropBudget m_budget;
+    class CInstallRecorder* m_pRecorder = nullptr;
     // What the drop has taken on so far, against its budget.
     int m_nArchivesStaged = 0;
     std::uint64_t m_nEntriesExtracted = 0;

@@ -2,6 +2,7 @@
 
 #include "InstallEngine.h"
 #include "InstallPaths.h"
+#include "InstallRecorder.h"
 #include "PackageLayout.h"
 #include "platform/FileSystem.h"
 #include "platform/FolderListing.h"
@@ -130,6 +131,9 @@ void CInstallEngine::InstallSkinFiles(const std::string& folder) {
 
 void CInstallEngine::CopyPlayerModelFile(const std::string& source,
                                          const std::string& destinationFile) {
+    if (!RecordBeforeCopy(source, destinationFile)) {
+        return;
+    }
     std::string destination;
     // No retry after clearing a read-only destination here, unlike other copies.
     const platform::ErrorCode error = m_fs.CopyFile(source, destinationFile, destination);
@@ -142,6 +146,9 @@ void CInstallEngine::CopyPlayerModelFile(const std::string& source,
         m_account.MarkNotInstalled(source, reason::kCopyFailed);
         ShowError("Error Code 100");
     } else {
+        if (m_pRecorder) {
+            m_pRecorder->Written(destination);
+        }
         m_account.MarkInstalled(source);
     }
     ProbeAndLog(destination, error == platform::kErrorSuccess, "Error Code 101", "Error Code 102");

@@ -1,5 +1,6 @@
 #include "InstallEngine.h"
 #include "InstallPaths.h"
+#include "InstallRecorder.h"
 #include "PackageLayout.h"
 #include "platform/FileSystem.h"
 #include "platform/FolderListing.h"
@@ -46,6 +47,9 @@ void CInstallEngine::CreateConfirmedFolder(const std::string& path) {
     // shows up again as copy errors for the files meant to go inside.
     const platform::ErrorCode error = m_fs.CreateDirectory(path);
     if (error == platform::kErrorSuccess) {
+        if (m_pRecorder) {
+            m_pRecorder->FolderCreated(m_fs.ResolvePath(path));
+        }
         Log("Directory \"" + path + "\" created.\r\n");
     } else if (error != platform::kErrorAlreadyExists) {
         Log("Directory \"" + path + "\" could not be created (error " + std::to_string(error) +

@@ -58,6 +58,9 @@ class CFileOperations {
                                std::string& written) = 0;
     // Makes a file writable by its owner (the read-only attribute cleared).
     virtual ErrorCode SetArchiveOnly(const std::string& path) = 0;
+    // Makes a file read-only, and tells whether one is.
+    virtual ErrorCode SetReadOnly(const std::string& path) = 0;
+    virtual bool IsReadOnly(const std::string& path) = 0;
     // Opens an existing file (never a folder) without reading it, and closes it.
     virtual ProbeHandle OpenProbe(const std::string& path) = 0;
     virtual ErrorCode CloseProbe(ProbeHandle handle) = 0;
@@ -72,6 +75,13 @@ class CFileOperations {
     virtual ErrorCode RemoveDirectory(const std::string& path) = 0;
     // Bytes free for the user where the path lies; none when it cannot be read.
     virtual std::optional<std::uint64_t> FreeSpace(const std::string& path) = 0;
+
+    // Keeps the content of an existing file at a new path: a hard link where the
+    // file system allows (a link in the way of source is followed), else a copy.
+    virtual ErrorCode LinkOrCopy(const std::string& source, const std::string& keep) = 0;
+    // The CRC-32 and size of a regular file's content.
+    virtual ErrorCode Checksum(const std::string& path, std::uint32_t& crc,
+                               std::uint64_t& size) = 0;
 
     // A drop's private staging folder below base, made fresh (0700, a name
     // nobody can guess) and locked while the drop runs. Leftovers of runs that

@@ -90,6 +90,10 @@ std::string NormalisePath(const std::string& path);
 // on Linux ${XDG_CACHE_HOME:-$HOME/.cache}/quarvel.
 std::string StagingBase();
 
+// The per-user folder holding the records of installs and their backups: on
+// Linux ${XDG_STATE_HOME:-$HOME/.local/state}/quarvel/installs.
+std::string InstallRecordsFolder();
+
 // The per-user folder holding the settings file: on Linux
 // ${XDG_CONFIG_HOME:-$HOME/.config}/Quarvel.
 std::string SettingsFolder();

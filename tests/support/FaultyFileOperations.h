@@ -57,6 +57,17 @@ class CFaultyFileOperations : public platform::CFileOperations {
     platform::ErrorCode DeleteFile(const std::string& path) override;
     platform::ErrorCode RemoveDirectory(const std::string& path) override;
     std::optional<std::uint64_t> FreeSpace(const std::string& path) override;
+    platform::ErrorCode SetReadOnly(const std::string& path) override {
+        return m_real->SetReadOnly(path);
+    }
+    bool IsReadOnly(const std::string& path) override { return m_real->IsReadOnly(path); }
+    platform::ErrorCode LinkOrCopy(const std::string& source, const std::string& keep) override {
+        return m_real->LinkOrCopy(source, keep);
+    }
+    platform::ErrorCode Checksum(const std::string& path, std::uint32_t& crc,
+                                 std::uint64_t& size) override {
+        return m_real->Checksum(path, crc, size);
+    }
     platform::ErrorCode CreateStaging(const std::string& base, std::string& folder) override;
     platform::ErrorCode RemoveStaging(const std::string& folder) override;
 

@@ -52,6 +52,16 @@ class CPosixFileOperations : public CFileOperations {
         return platform::SetArchiveOnly(path);
     }
 
+    ErrorCode SetReadOnly(const std::string& path) override {
+        return platform::SetFileAttributes(path, 0x01);
+    }
+
+    bool IsReadOnly(const std::string& path) override {
+        struct stat info {};
+        return ::stat(platform::ResolvePath(path).c_str(), &info) == 0 &&
+               (info.st_mode & S_IWUSR) == 0;
+    }
+
     ProbeHandle OpenProbe(const std::string& path) override { return platform::OpenProbe(path); }
     ErrorCode CloseProbe(ProbeHandle handle) override { return platform::CloseProbe(handle); }
 
@@ -68,6 +78,14 @@ class CPosixFileOperations : public CFileOperations {
 
     std::optional<std::uint64_t> FreeSpace(const std::string& path) override {
         return platform::FreeSpace(path);
+    }
+
+    ErrorCode LinkOrCopy(const std::string& source, const std::string& keep) override {
+        return posix::LinkOrCopy(source, keep);
+    }
+    ErrorCode Checksum(const std::string& path, std::uint32_t& crc,
+                       std::uint64_t& size) override {
+        return posix::Checksum(path, crc, size);
     }
 
     ErrorCode CreateStaging(const std::string& base, std::string& folder) override {

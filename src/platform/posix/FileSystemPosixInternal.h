@@ -1,5 +1,6 @@
 #pragma once
 
+#include <cstdint>
 #include <string>
 
 #include "../ErrorCodes.h"
@@ -14,6 +15,10 @@ std::string Resolve(const std::string& path, bool& exists, bool listFirst = fals
 // CopyFile to a destination already resolved; missing says that it was just
 // found not to exist, which spares looking again.
 ErrorCode CopyToResolved(const std::string& source, const std::string& to, bool missing);
+
+// CFileOperations::LinkOrCopy and Checksum of the posix backend.
+ErrorCode LinkOrCopy(const std::string& source, const std::string& keep);
+ErrorCode Checksum(const std::string& path, std::uint32_t& crc, std::uint64_t& size);
 
 // Keeps the letter-case index current after the program made an entry.
 void NoteCreated(const std::string& path);

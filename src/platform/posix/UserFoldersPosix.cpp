@@ -43,6 +43,10 @@ std::string StagingBase() {
     return BaseFolder("XDG_CACHE_HOME", ".cache") + "/quarvel";
 }
 
+std::string InstallRecordsFolder() {
+    return BaseFolder("XDG_STATE_HOME", ".local/state") + "/quarvel/installs";
+}
+
 std::string SettingsFolder() {
     return BaseFolder("XDG_CONFIG_HOME", ".config") + "/Quarvel";
 }
