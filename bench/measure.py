@@ -195,6 +195,23 @@ class Bench:
         self.progress("install from folder")
         self.time_row("install from folder", ours, peer, "cp -r", "time ≤ 1.3×", 1.3)
 
+    def record_cost(self):
+        """The same install with and without its undo record and backups: the
+        second run into each folder replaces every file, so backups are made."""
+        source = os.path.join(self.data, "many")
+
+        def install(extra):
+            mod = self.out("record")
+            command = [self.tool("quarvel-cli"), "--answer", "yes", "--mod-dir", mod] + extra
+            run(command + ["--no-record", source], env=self.env)
+            return run(command + [source], env=self.env)[0]
+
+        ours, (peer,) = self.paired(lambda: install([]), [lambda: install(["--no-record"])])
+        self.done("record")
+        self.progress("install with its record")
+        self.time_row("install with record and backups", ours, peer, "without them",
+                      "time ≤ 1.15×", 1.15)
+
     def install_from_zip(self):
         archive = os.path.join(self.data, "many.zip")
 
@@ -360,6 +377,7 @@ class Bench:
             self.extract("bigbz2.zip", "extract bzip2", "unzip", 1.1)
         if "install" in parts:
             self.install_from_folder()
+            self.record_cost()
             self.install_from_zip()
             self.one_folder()
         # Removed before the rest: tens of thousands of small files.

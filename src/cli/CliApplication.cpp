@@ -165,7 +165,7 @@ int InstallPaths(const SCliOptions& options, platform::CSettingsKeys& keys) {
         options.m_bDryRun ? static_cast<platform::CFileOperations&>(dryRun) : *fileOperations);
     install::CInstallRecorder recorder(*fileOperations, platform::InstallRecordsFolder(),
                                        BackupDropsToKeep(keys));
-    if (!options.m_bDryRun) {
+    if (!options.m_bDryRun && !options.m_bNoRecord) {
         engine.SetRecorder(&recorder);
     }
     engine.SetModDirectory(modDirectory);

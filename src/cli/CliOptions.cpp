@@ -48,8 +48,9 @@ std::optional<SCliOptions> ParseCliOptions(const std::vector<std::string>& argum
             continue;
         }
         if (argument == "--dry-run" || argument == "--list-installs" || argument == "--json" ||
-            argument == "--undo") {
+            argument == "--undo" || argument == "--no-record") {
             options.m_bDryRun |= argument == "--dry-run";
+            options.m_bNoRecord |= argument == "--no-record";
             options.m_bListInstalls |= argument == "--list-installs";
             options.m_bJson |= argument == "--json";
             if (argument == "--undo") {
@@ -133,6 +134,7 @@ std::string UsageText() {
            "                     the mod directory (exit 1 when declined)\n"
            "  --dry-run          run the drop, questions included, and print where every\n"
            "                     file would go, writing nothing into the mod directory\n"
+           "  --no-record        keep no record of the drop: it cannot be undone\n"
            "  --list-installs    print the recorded drops, newest first\n"
            "  --show-install ID  print the files of one recorded drop\n"
            "  --json             print those two as JSON\n"

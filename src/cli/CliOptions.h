@@ -16,6 +16,7 @@ struct SCliOptions {
     std::optional<std::string> m_strModDir;
     EAnswerMode m_eAnswer = EAnswerMode::Ask;
     bool m_bDryRun = false;
+    bool m_bNoRecord = false;
     bool m_bListInstalls = false;
     std::optional<std::string> m_strShowInstall;
     std::optional<std::string> m_strUndo;  // empty: the last install

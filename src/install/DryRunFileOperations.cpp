@@ -52,9 +52,10 @@ platform::EPathKind CDryRunFileOperations::Kind(const std::string& path) {
 
 platform::ErrorCode CDryRunFileOperations::CopyFile(const std::string& source,
                                                     const std::string& destination,
-                                                    std::string& written) {
+                                                    std::string& written,
+                                                    platform::SCopyDigest* digest) {
     if (!InModDir(destination)) {
-        return m_real.CopyFile(source, destination, written);
+        return m_real.CopyFile(source, destination, written, digest);
     }
     written = m_real.ResolvePath(destination);
     if (m_real.Kind(source) == platform::EPathKind::kSpecial) {

@@ -36,7 +36,7 @@ class CDryRunFileOperations : public platform::CFileOperations {
         return m_real.IsSameFile(a, b);
     }
     platform::ErrorCode CopyFile(const std::string& source, const std::string& destination,
-                                 std::string& written) override;
+                                 std::string& written, platform::SCopyDigest* digest) override;
     platform::ErrorCode SetArchiveOnly(const std::string& path) override;
     platform::ErrorCode SetReadOnly(const std::string& path) override;
     bool IsReadOnly(const std::string& path) override { return m_real.IsReadOnly(path); }

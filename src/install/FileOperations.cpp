@@ -62,7 +62,9 @@ bool CInstallEngine::CopyFileVerified(const std::string& sourceFile,
     }
     // The log names the file actually written, in its existing letter case.
     std::string destination;
-    platform::ErrorCode error = m_fs.CopyFile(sourceFile, destinationFile, destination);
+    platform::SCopyDigest digest;
+    platform::SCopyDigest* const wanted = m_pRecorder ? &digest : nullptr;
+    platform::ErrorCode error = m_fs.CopyFile(sourceFile, destinationFile, destination, wanted);
     if (error == platform::kErrorSameFile) {
         // Already in place: the destination is a link to the source, or the
         // mod directory was dropped onto itself.
@@ -78,7 +80,7 @@ bool CInstallEngine::CopyFileVerified(const std::string& sourceFile,
     if (error == platform::kErrorAccessDenied) {
         if (m_fs.SetArchiveOnly(destination) != platform::kErrorSuccess) {
             ShowError("Error F1A");
-        } else if (error = m_fs.CopyFile(sourceFile, destination, destination);
+        } else if (error = m_fs.CopyFile(sourceFile, destination, destination, wanted);
                    error != platform::kErrorSuccess) {
             ShowError("Error Code F2\nLast Error: " + std::to_string(error));
         }
@@ -88,7 +90,7 @@ bool CInstallEngine::CopyFileVerified(const std::string& sourceFile,
     const bool copied = error == platform::kErrorSuccess;
     if (copied) {
         if (m_pRecorder) {
-            m_pRecorder->Written(destination);
+            m_pRecorder->Written(destination, digest);
         }
         m_account.MarkInstalled(sourceFile);
     } else {

@@ -139,16 +139,11 @@ bool CInstallRecorder::BeforeReplace(const std::string& path, bool readOnly) {
     return true;
 }
 
-void CInstallRecorder::Written(const std::string& path) {
-    if (!IsRecording()) {
-        return;
-    }
-    std::uint32_t crc = 0;
-    std::uint64_t size = 0;
-    if (m_fs.Checksum(path, crc, size) == platform::kErrorSuccess) {
+void CInstallRecorder::Written(const std::string& path, const platform::SCopyDigest& digest) {
+    if (IsRecording()) {
         char hex[16];
-        std::snprintf(hex, sizeof hex, "%08x", crc);
-        Write({"wrote", path, std::to_string(size), hex});
+        std::snprintf(hex, sizeof hex, "%08x", digest.m_nCrc);
+        Write({"wrote", path, std::to_string(digest.m_nSize), hex});
     }
 }
 

@@ -31,8 +31,8 @@ class CInstallRecorder {
     // Before a file is replaced: keeps its content. False when it could not
     // be kept: the file must then not be replaced.
     bool BeforeReplace(const std::string& path, bool readOnly);
-    // After a copy has written the file.
-    void Written(const std::string& path);
+    // After a copy has written the file, with what it wrote.
+    void Written(const std::string& path, const platform::SCopyDigest& digest);
     void FolderCreated(const std::string& path);
     // Any other line, e.g. "undo-of" an earlier record.
     void Note(const std::vector<std::string>& fields);

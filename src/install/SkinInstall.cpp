@@ -136,7 +136,9 @@ void CInstallEngine::CopyPlayerModelFile(const std::string& source,
     }
     std::string destination;
     // No retry after clearing a read-only destination here, unlike other copies.
-    const platform::ErrorCode error = m_fs.CopyFile(source, destinationFile, destination);
+    platform::SCopyDigest digest;
+    const platform::ErrorCode error =
+        m_fs.CopyFile(source, destinationFile, destination, m_pRecorder ? &digest : nullptr);
     if (error == platform::kErrorSameFile) {
         Log(destination + " is the dropped file itself, left as it is.\r\n");
         m_account.MarkInstalled(source);
@@ -147,7 +149,7 @@ void CInstallEngine::CopyPlayerModelFile(const std::string& source,
         ShowError("Error Code 100");
     } else {
         if (m_pRecorder) {
-            m_pRecorder->Written(destination);
+            m_pRecorder->Written(destination, digest);
         }
         m_account.MarkInstalled(source);
     }

@@ -20,6 +20,12 @@ enum class EPathKind {
     kSpecial,  // a FIFO, a device or a socket: never opened for its data
 };
 
+// What a copy wrote, taken on the way when a caller asks.
+struct SCopyDigest {
+    std::uint32_t m_nCrc = 0;  // CRC-32 of the bytes written
+    std::uint64_t m_nSize = 0;
+};
+
 // A handle of the presence probe.
 using ProbeHandle = std::intptr_t;
 constexpr ProbeHandle kInvalidProbeHandle = -1;
@@ -54,8 +60,9 @@ class CFileOperations {
     // ordinary permissions (0666 less the umask; no write bits when the source
     // has none) and the source's modification time; the destination is
     // replaced only once the whole copy is written.
+    // digest, when given, receives the CRC-32 and size of what was written.
     virtual ErrorCode CopyFile(const std::string& source, const std::string& destination,
-                               std::string& written) = 0;
+                               std::string& written, SCopyDigest* digest = nullptr) = 0;
     // Makes a file writable by its owner (the read-only attribute cleared).
     virtual ErrorCode SetArchiveOnly(const std::string& path) = 0;
     // Makes a file read-only, and tells whether one is.

@@ -45,7 +45,8 @@ ErrorCode CopyFile(const std::string& source, const std::string& destination);
 // makes it (also when the copy fails). The destination's folder is searched for
 // another letter case once, where resolving first and copying then would
 // search it twice.
-ErrorCode CopyFile(const std::string& source, const std::string& destination, std::string& written);
+ErrorCode CopyFile(const std::string& source, const std::string& destination, std::string& written,
+                   SCopyDigest* digest = nullptr);
 
 // Makes a file "archive only": writable by its owner (read-only cleared).
 ErrorCode SetArchiveOnly(const std::string& path);

@@ -23,12 +23,12 @@ ErrorCode CFaultyFileOperations::Injected(EOperation operation) {
 }
 
 ErrorCode CFaultyFileOperations::CopyFile(const std::string& source, const std::string& destination,
-                                          std::string& written) {
+                                          std::string& written, platform::SCopyDigest* digest) {
     if (const ErrorCode error = Injected(EOperation::kCopyFile); error != kErrorSuccess) {
         written = m_real->ResolvePath(destination);
         return error;
     }
-    return m_real->CopyFile(source, destination, written);
+    return m_real->CopyFile(source, destination, written, digest);
 }
 
 ErrorCode CFaultyFileOperations::SetArchiveOnly(const std::string& path) {

@@ -48,7 +48,7 @@ class CFaultyFileOperations : public platform::CFileOperations {
         return m_real->IsSameFile(a, b);
     }
     platform::ErrorCode CopyFile(const std::string& source, const std::string& destination,
-                                 std::string& written) override;
+                                 std::string& written, platform::SCopyDigest* digest) override;
     platform::ErrorCode SetArchiveOnly(const std::string& path) override;
     platform::ProbeHandle OpenProbe(const std::string& path) override;
     platform::ErrorCode CloseProbe(platform::ProbeHandle handle) override;

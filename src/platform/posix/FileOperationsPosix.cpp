@@ -44,8 +44,8 @@ class CPosixFileOperations : public CFileOperations {
     }
 
     ErrorCode CopyFile(const std::string& source, const std::string& destination,
-                       std::string& written) override {
-        return platform::CopyFile(source, destination, written);
+                       std::string& written, SCopyDigest* digest) override {
+        return platform::CopyFile(source, destination, written, digest);
     }
 
     ErrorCode SetArchiveOnly(const std::string& path) override {
@@ -83,8 +83,7 @@ class CPosixFileOperations : public CFileOperations {
     ErrorCode LinkOrCopy(const std::string& source, const std::string& keep) override {
         return posix::LinkOrCopy(source, keep);
     }
-    ErrorCode Checksum(const std::string& path, std::uint32_t& crc,
-                       std::uint64_t& size) override {
+    ErrorCode Checksum(const std::string& path, std::uint32_t& crc, std::uint64_t& size) override {
         return posix::Checksum(path, crc, size);
     }
 

@@ -3,7 +3,9 @@
 #include <sys/stat.h>
 #include <sys/statvfs.h>
 #include <unistd.h>
+#include <zlib.h>
 
+#include <algorithm>
 #include <cerrno>
 #include <climits>
 #include <cstdlib>
@@ -86,11 +88,17 @@ ErrorCode LastError(const std::string& path) {
 }
 
 // Copies the whole of one open file into another, through the kernel where it
-// can; size is the source's size when the copy began.
-int CopyData(int from, int to, off_t size) {
-    bool kernelCopy = true;
+// can; size is the source's size when the copy began. With a digest the data
+// passes through the program instead, and its CRC-32 and size are taken on
+// the way: the same number of calls, and no second read to learn them.
+int CopyData(int from, int to, off_t size, SCopyDigest* digest) {
+    bool kernelCopy = digest == nullptr;
     std::vector<char> buffer;
     off_t done = 0;
+    uLong crc = crc32(0, nullptr, 0);
+    if (!kernelCopy) {
+        buffer.resize(static_cast<std::size_t>(std::clamp<off_t>(size + 1, 1, 1 << 20)));
+    }
     for (;;) {
         if (kernelCopy) {
             const ssize_t copied = ::copy_file_range(from, nullptr, to, nullptr, 1 << 30, 0);
@@ -116,7 +124,7 @@ int CopyData(int from, int to, off_t size) {
         }
         const ssize_t got = ::read(from, buffer.data(), buffer.size());
         if (got == 0) {
-            return 0;
+            break;
         }
         if (got < 0) {
             if (errno == EINTR) {
@@ -124,27 +132,38 @@ int CopyData(int from, int to, off_t size) {
             }
             return errno;
         }
-        for (ssize_t done = 0; done < got;) {
-            const ssize_t put = ::write(to, buffer.data() + done, static_cast<size_t>(got - done));
-            if (put < 0) {
+        crc = crc32(crc, reinterpret_cast<const Bytef*>(buffer.data()), static_cast<uInt>(got));
+        done += got;
+        for (ssize_t put = 0; put < got;) {
+            const ssize_t wrote = ::write(to, buffer.data() + put, static_cast<size_t>(got - put));
+            if (wrote < 0) {
                 if (errno == EINTR) {
                     continue;
                 }
                 return errno;
             }
-            done += put;
+            put += wrote;
+        }
+        if (digest && done == size) {
+            break;  // the size fstat gave: the end, without one more read
         }
     }
+    if (digest) {
+        digest->m_nCrc = static_cast<std::uint32_t>(crc);
+        digest->m_nSize = static_cast<std::uint64_t>(done);
+    }
+    return 0;
 }
 
 // Writes the source into an existing destination in place (used for a link the
 // user placed in the mod directory, which is followed, as Windows does).
-ErrorCode CopyInPlace(int from, const struct stat& source, const std::string& destination) {
+ErrorCode CopyInPlace(int from, const struct stat& source, const std::string& destination,
+                      SCopyDigest* digest) {
     CFd to(::open(destination.c_str(), O_WRONLY | O_TRUNC | O_CLOEXEC));
     if (to.Get() < 0) {
         return LastError(destination);
     }
-    if (const int error = CopyData(from, to.Get(), source.st_size); error != 0) {
+    if (const int error = CopyData(from, to.Get(), source.st_size, digest); error != 0) {
         return posix::ErrorFromErrno(error, destination);
     }
     const struct timespec times[2] = {source.st_atim, source.st_mtim};
@@ -306,7 +325,8 @@ unsigned OrdinaryFileMode(bool readOnly) {
     return readOnly ? (mode & ~0222u) : mode;
 }
 
-ErrorCode CopyToResolved(const std::string& source, const std::string& to, bool missing) {
+ErrorCode CopyToResolved(const std::string& source, const std::string& to, bool missing,
+                         SCopyDigest* digest) {
     // Never blocking: a FIFO opened for reading would wait for a writer.
     constexpr int kReadFlags = O_RDONLY | O_CLOEXEC | O_NONBLOCK;
     std::string from = source;
@@ -339,9 +359,9 @@ ErrorCode CopyToResolved(const std::string& source, const std::string& to, bool 
                        readOnly ? 0444 : 0666));
         if (out.Get() < 0) {
             // Something is there after all: it is looked at as any destination.
-            return errno == EEXIST ? CopyToResolved(source, to, false) : LastError(to);
+            return errno == EEXIST ? CopyToResolved(source, to, false, digest) : LastError(to);
         }
-        int error = CopyData(in.Get(), out.Get(), sourceInfo.st_size);
+        int error = CopyData(in.Get(), out.Get(), sourceInfo.st_size, digest);
         if (error == 0) {
             const struct timespec times[2] = {sourceInfo.st_atim, sourceInfo.st_mtim};
             ::futimens(out.Get(), times);
@@ -358,7 +378,7 @@ ErrorCode CopyToResolved(const std::string& source, const std::string& to, bool 
     }
     struct stat existing {};
     if (::lstat(to.c_str(), &existing) != 0) {
-        return CopyToResolved(source, to, true);
+        return CopyToResolved(source, to, true, digest);
     }
     struct stat target = existing;
     const bool link = S_ISLNK(existing.st_mode);
@@ -373,7 +393,7 @@ ErrorCode CopyToResolved(const std::string& source, const std::string& to, bool 
         if ((target.st_mode & S_IWUSR) == 0) {
             return kErrorAccessDenied;
         }
-        return CopyInPlace(in.Get(), sourceInfo, to);
+        return CopyInPlace(in.Get(), sourceInfo, to, digest);
     }
     if (!link && (S_ISDIR(existing.st_mode) || (existing.st_mode & S_IWUSR) == 0)) {
         return kErrorAccessDenied;
@@ -385,7 +405,7 @@ ErrorCode CopyToResolved(const std::string& source, const std::string& to, bool 
     if (out.Get() < 0) {
         return LastError(to);
     }
-    int error = CopyData(in.Get(), out.Get(), sourceInfo.st_size);
+    int error = CopyData(in.Get(), out.Get(), sourceInfo.st_size, digest);
     // Ordinary permissions, whatever bits an archive or a package carried.
     if (error == 0 && ::fchmod(out.Get(), OrdinaryFileMode(readOnly)) != 0) {
         error = errno;
@@ -417,12 +437,12 @@ ErrorCode CopyFile(const std::string& source, const std::string& destination) {
     return CopyFile(source, destination, written);
 }
 
-ErrorCode CopyFile(const std::string& source, const std::string& destination,
-                   std::string& written) {
+ErrorCode CopyFile(const std::string& source, const std::string& destination, std::string& written,
+                   SCopyDigest* digest) {
     // Most destinations are new: the folder's index settles that without a lookup.
     bool exists = false;
     written = Resolve(destination, exists, true);
-    return CopyToResolved(source, written, !exists && written == destination);
+    return CopyToResolved(source, written, !exists && written == destination, digest);
 }
 
 ErrorCode SetFileMode(const std::string& path, std::uint32_t mode) {

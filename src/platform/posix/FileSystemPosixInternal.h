@@ -4,6 +4,7 @@
 #include <string>
 
 #include "../ErrorCodes.h"
+#include "../FileOperations.h"
 
 namespace platform::posix {
 
@@ -14,7 +15,8 @@ std::string Resolve(const std::string& path, bool& exists, bool listFirst = fals
 
 // CopyFile to a destination already resolved; missing says that it was just
 // found not to exist, which spares looking again.
-ErrorCode CopyToResolved(const std::string& source, const std::string& to, bool missing);
+ErrorCode CopyToResolved(const std::string& source, const std::string& to, bool missing,
+                         SCopyDigest* digest = nullptr);
 
 // CFileOperations::LinkOrCopy and Checksum of the posix backend.
 ErrorCode LinkOrCopy(const std::string& source, const std::string& keep);
