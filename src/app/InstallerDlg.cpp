@@ -16,6 +16,7 @@
 
 #include "AboutBox.h"
 #include "QtMessageBox.h"
+#include "install/InstallUndo.h"
 #include "platform/FileSystem.h"
 #include "ui_InstallerDlg.h"
 
@@ -53,6 +54,8 @@ CInstallerDlg::CInstallerDlg(QWidget* parent)
     : QDialog(parent),
       m_ui(std::make_unique<Ui::CInstallerDlg>()),
       m_engine(*this, *this),
+      m_recorder(m_engine.FileOperations(), platform::InstallRecordsFolder(),
+                 settings::ReadBackupDropsToKeep(m_settingsKeys)),
       m_settings(*this, m_settingsKeys),
       m_configDialog(*this, m_settingsKeys, this) {
     InitQuarvelResources();
@@ -76,6 +79,10 @@ CInstallerDlg::CInstallerDlg(QWidget* parent)
     connect(m_ui->id1013Menu, &QAction::triggered, this, &CInstallerDlg::OnAbout);
     connect(m_ui->id32776, &QAction::triggered, this, &CInstallerDlg::OnAlwaysOnTop);
     connect(m_ui->id32774, &QAction::triggered, this, &CInstallerDlg::OnShowLog);
+    QAction* undo = m_ui->menuTools->addAction(tr("Undo Last Install"));
+    undo->setObjectName("undoLastInstall");
+    connect(undo, &QAction::triggered, this, &CInstallerDlg::OnUndoLastInstall);
+    m_engine.SetRecorder(&m_recorder);
 
     Guarded([this] { m_settings.LoadWindowSettings(*this); });
 }
@@ -95,6 +102,36 @@ int CInstallerDlg::DoModal(const std::vector<std::string>& startPaths) {
             this, [this, startPaths] { OnDropFiles(startPaths); }, Qt::QueuedConnection);
     }
     return exec();
+}
+
+void CInstallerDlg::OnUndoLastInstall() {
+    Guarded([this] {
+        install::CInstallUndo undo(m_engine.FileOperations(), platform::InstallRecordsFolder(),
+                                   [this](const std::string& text) {
+                                       m_engine.AppendLog(text);
+                                       m_engine.RefreshLog();
+                                   });
+        std::string why;
+        const auto record = undo.RecordToUndo("", m_engine.GetModDirectory(), why);
+        if (!record) {
+            MessageBox("There is nothing to undo: " + why + ".", "Undo Last Install",
+                       platform::kMbOk);
+            return;
+        }
+        const std::string question = "Undo the install of " + record->m_strDate +
+                                     "?\n\nIt removes the " + std::to_string(record->NewCount()) +
+                                     " files it added and puts back the " +
+                                     std::to_string(record->ReplacedCount()) +
+                                     " files it replaced. Files changed since are left alone.";
+        if (MessageBox(question, "Undo Last Install", platform::kMbYesNo) != platform::kIdYes) {
+            return;
+        }
+        install::CInstallUndo::SResult result;
+        if (!undo.Undo(*record, result, why)) {
+            MessageBox("The undo could not start: " + why + ".", "Undo Last Install",
+                       platform::kMbOk);
+        }
+    });
 }
 
 void CInstallerDlg::OnInitDialog() {

@@ -7,6 +7,7 @@
 #include <vector>
 
 #include "install/InstallEngine.h"
+#include "install/InstallRecorder.h"
 #include "platform/LineEnds.h"
 #include "platform/LogSink.h"
 #include "platform/MessageBoxHost.h"
@@ -44,6 +45,9 @@ class CInstallerDlg : public QDialog,
     void OnInitDialog();
     void OnConfigure();
     void OnAbout();
+    // Tools, Undo Last Install: asks, then undoes the last drop into the mod
+    // directory, writing what it does to the log pane.
+    void OnUndoLastInstall();
     void OnAlwaysOnTop() override;
     void OnShowLog() override;
     void ApplyTopmost() override;
@@ -114,6 +118,7 @@ class CInstallerDlg : public QDialog,
     std::unique_ptr<Ui::CInstallerDlg> m_ui;
     install::CInstallEngine m_engine;
     platform::CSystemSettingsKeys m_settingsKeys;
+    install::CInstallRecorder m_recorder;
     settings::CSettingsStore m_settings;
     settings::CModPathDlgRunner m_configDialog;
     std::string m_strDisplayedModPath;

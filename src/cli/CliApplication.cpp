@@ -117,18 +117,6 @@ std::string ChooseModDirectory(const SCliOptions& options, platform::CSettingsKe
     return platform::ResolvePath(directory);
 }
 
-// How many drops keep the backups of what they replaced: the setting
-// "backupdrops", 20 when it is not stored.
-int BackupDropsToKeep(platform::CSettingsKeys& keys) {
-    const auto key = keys.MakeKey();
-    std::uint32_t drops = 20;
-    if (key->Open(settings::kSettingsKeyName) == platform::kErrorSuccess) {
-        key->QueryDword("backupdrops", drops);
-        key->Close();
-    }
-    return static_cast<int>(std::min<std::uint32_t>(drops, 10000));
-}
-
 void PrintDryRun(const install::CDryRunFileOperations& dryRun) {
     std::size_t replaced = 0;
     for (const auto& file : dryRun.Planned()) {
@@ -164,7 +152,7 @@ int InstallPaths(const SCliOptions& options, platform::CSettingsKeys& keys) {
         messageBoxes, logSink,
         options.m_bDryRun ? static_cast<platform::CFileOperations&>(dryRun) : *fileOperations);
     install::CInstallRecorder recorder(*fileOperations, platform::InstallRecordsFolder(),
-                                       BackupDropsToKeep(keys));
+                                       settings::ReadBackupDropsToKeep(keys));
     if (!options.m_bDryRun && !options.m_bNoRecord) {
         engine.SetRecorder(&recorder);
     }

@@ -69,6 +69,8 @@ class CInstallEngine {
         std::uint64_t m_nEntries = 1'000'000;
     };
     void SetDropBudget(const SDropBudget& budget) { m_budget = budget; }
+    // The file system the engine works on.
+    platform::CFileOperations& FileOperations() { return m_fs; }
     // Records each drop for undo from now on (none: no record is kept).
     void SetRecorder(class CInstallRecorder* recorder) { m_pRecorder = recorder; }
     // Where each drop makes its private staging folder.

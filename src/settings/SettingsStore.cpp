@@ -1,5 +1,7 @@
 #include "SettingsStore.h"
 
+#include <algorithm>
+
 #include <cstdint>
 
 #include "platform/SettingsKey.h"
@@ -184,6 +186,21 @@ std::optional<std::string> ReadStoredModDirectory(platform::CSettingsKeys& keys)
         return std::nullopt;
     }
     return strDir;
+}
+
+}  // namespace settings
+
+namespace settings {
+
+int ReadBackupDropsToKeep(platform::CSettingsKeys& keys) {
+    const auto key = keys.MakeKey();
+    std::uint32_t drops = 20;
+    if (key->Open(kSettingsKeyName) == platform::kErrorSuccess) {
+        key->QueryDword("backupdrops", drops);
+        key->Close();
+    }
+    // A bound, whatever the file says: the backups take disk space.
+    return static_cast<int>(std::min<std::uint32_t>(drops, 10000));
 }
 
 }  // namespace settings

@@ -55,4 +55,8 @@ class CSettingsStore {
 // stored or it cannot be read.
 std::optional<std::string> ReadStoredModDirectory(platform::CSettingsKeys& keys);
 
+// How many drops keep the backups of what they replaced: the value
+// "backupdrops", 20 when it is not stored.
+int ReadBackupDropsToKeep(platform::CSettingsKeys& keys);
+
 }  // namespace settings

@@ -84,6 +84,7 @@ class InstallerDlgTests : public QObject {
     void exitCloseAndEscapeEndDifferently();
     void configureAndAboutFromButtonsAndMenus();
     void logPaneScrollsToItsLastLines();
+    void undoLastInstallAsksThenPutsTheModDirectoryBack();
 
   private:
     void StoreSettings(int left, int top, int width, int height, bool onTop, bool showLog) {
@@ -379,6 +380,38 @@ void InstallerDlgTests::logPaneScrollsToItsLastLines() {
     QCOMPARE(topAfter, 9);
     QVERIFY(endVisible);
     QCOMPARE(leftOver, 0);
+}
+
+void InstallerDlgTests::undoLastInstallAsksThenPutsTheModDirectoryBack() {
+    StoreSettings(10, 20, 464, 634, false, true);
+    WriteFile(m_home->Mod() + "/maps/de_u.bsp", "the old map");
+    const auto before = ReadTree(m_home->Mod());
+    const std::string package = m_home->Home().Elsewhere("downloads/de_u");
+    WriteFile(package + "/maps/de_u.bsp", "the new map");
+    WriteFile(package + "/maps/de_u.txt", "briefing");
+
+    CInstallerDlg dialog;
+    QString question;
+    WhenModal<CInstallerDlg>([&](CInstallerDlg& window) {
+        Drop(window, package);
+        When([&] { return LogText(window).contains("Finished Installing files."); },
+             [&] {
+                 QCOMPARE(ReadFile(m_home->Mod() + "/maps/de_u.bsp"), std::string("the new map"));
+                 WhenModal<QMessageBox>([&](QMessageBox& box) {
+                     question = box.text();
+                     QCOMPARE(box.parentWidget(), &window);
+                     box.button(QMessageBox::Yes)->click();
+                     When([&] { return LogText(window).contains("Undo finished"); },
+                          [&] { Button(window, "id1")->click(); });
+                 });
+                 Action(window, "undoLastInstall")->trigger();
+             });
+    });
+    dialog.DoModal();
+
+    QVERIFY2(question.contains("removes the 1 files it added and puts back the 1 files"),
+             qPrintable(question));
+    QCOMPARE(ReadTree(m_home->Mod()), before);
 }
 
 QTEST_MAIN(InstallerDlgTests)
