@@ -168,7 +168,9 @@ std::uint64_t CArchiveReader::WriteData(platform::CFile& out, std::uint64_t limi
         }
         const auto end = static_cast<std::uint64_t>(offset) + size;
         if (end > limit) {
-            throw CArchiveError("it would need more room than is free");
+            throw CArchiveError(
+                "it would unpack more than the drop may: the free space, or its "
+                "limit of bytes");
         }
         if (static_cast<std::uint64_t>(offset) > written) {
             // A hole in a sparse entry: written as zeros.

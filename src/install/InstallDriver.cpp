@@ -48,6 +48,7 @@ void CInstallEngine::InstallPaths(const std::vector<std::string>& paths) {
     m_summary = {};
     m_nArchivesStaged = 0;
     m_nEntriesExtracted = 0;
+    m_nBytesUnpacked = 0;
     m_account.BeginDrop();
     m_archiveSetsSeen.clear();
     if (m_pRecorder) {

@@ -62,11 +62,12 @@ class CInstallEngine {
     const SDropSummary& GetDropSummary() const { return m_summary; }
     // The staging folder of the current or last drop (gone once a drop ends).
     const std::string& GetStagingRoot() const { return m_strStagingRoot; }
-    // What one drop may unpack at the most: archives staged and entries
-    // extracted (bytes are bounded by the free space).
+    // What one drop may unpack at the most: archives staged, entries
+    // extracted and bytes unpacked (these also by the free space).
     struct SDropBudget {
         int m_nArchives = 1000;
         std::uint64_t m_nEntries = 1'000'000;
+        std::uint64_t m_nBytes = UINT64_MAX;
     };
     void SetDropBudget(const SDropBudget& budget) { m_budget = budget; }
     // The file system the engine works on.
@@ -154,7 +155,7 @@ class CInstallEngine {
     // Why an opened archive cannot be installed at all, or empty.
     std::string FindUnreadableEntry(const zip::CZipReader& reader) const;
     // Why unpacking the archive would pass the drop's limits, or empty.
-    std::string CheckBudget(const zip::CZipReader& reader) const;
+    std::string CheckBudget(const zip::CZipReader& reader);
     // An archive left out whole: a log line, and the drop goes on.
     void SkipArchive(const std::string& archivePath, const std::string& why);
     // A line for an archive problem, counted as an error.
@@ -243,6 +244,7 @@ class CInstallEngine {
     // What the drop has taken on so far, against its budget.
     int m_nArchivesStaged = 0;
     std::uint64_t m_nEntriesExtracted = 0;
+    std::uint64_t m_nBytesUnpacked = 0;
     // How much of the log the sink has seen, and its line breaks so far.
     std::size_t m_nLogShown = 0;
     std::size_t m_nLineBreaks = 0;

@@ -1,3 +1,4 @@
+#include <algorithm>
 #include <limits>
 #include <string>
 #include <vector>
@@ -30,6 +31,7 @@ std::string CInstallEngine::ExtractOther(const std::vector<std::string>& parts,
     const std::optional<std::uint64_t> free = m_fs.FreeSpace(staging);
     std::uint64_t room = free ? (*free > kFreeSpaceMargin ? *free - kFreeSpaceMargin : 0)
                               : std::numeric_limits<std::uint64_t>::max();
+    room = std::min(room, m_budget.m_nBytes - std::min(m_budget.m_nBytes, m_nBytesUnpacked));
     std::string lastFolder;
     std::string name;
     try {
@@ -61,8 +63,9 @@ std::string CInstallEngine::ExtractOther(const std::vector<std::string>& parts,
             }
             if (entry.m_nSize && *entry.m_nSize > room) {
                 return "entry " + name + " needs " + std::to_string(*entry.m_nSize) +
-                       " bytes, more than the free space less a margin of " +
-                       std::to_string(kFreeSpaceMargin >> 20) + " MiB";
+                       " bytes, more than the drop may still unpack: the free space less a " +
+                       "margin of " + std::to_string(kFreeSpaceMargin >> 20) +
+                       " MiB, or its limit of " + std::to_string(m_budget.m_nBytes) + " bytes";
             }
             const std::string relative = zip::CZipPathSplit::PathNoDrive(name);
             if (std::string folder = JoinPath(staging, ParentFolder(relative));
@@ -77,7 +80,9 @@ std::string CInstallEngine::ExtractOther(const std::vector<std::string>& parts,
                 return "entry " + name + " could not be written (error " +
                        std::to_string(error.m_lOsError) + ")";
             }
-            room -= reader.WriteData(out, room);
+            const std::uint64_t written = reader.WriteData(out, room);
+            room -= written;
+            m_nBytesUnpacked += written;
             out.Close();
         }
     } catch (const archives::CArchiveError& fault) {

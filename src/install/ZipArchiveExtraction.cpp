@@ -114,7 +114,7 @@ std::string CInstallEngine::ExtractArchive(zip::CZipReader& reader, const std::s
     return {};
 }
 
-std::string CInstallEngine::CheckBudget(const zip::CZipReader& reader) const {
+std::string CInstallEngine::CheckBudget(const zip::CZipReader& reader) {
     std::uint64_t entries = 0;
     std::uint64_t bytes = 0;
     for (int index = 0; index < reader.EntryCount(); ++index) {
@@ -130,12 +130,17 @@ std::string CInstallEngine::CheckBudget(const zip::CZipReader& reader) const {
     }
     // Declared sizes are checked against the data before anything is
     // written, so they are what extraction will write at the most.
+    if (bytes > m_budget.m_nBytes - std::min(m_budget.m_nBytes, m_nBytesUnpacked)) {
+        return "its " + std::to_string(bytes) + " bytes would pass the drop's limit of " +
+               std::to_string(m_budget.m_nBytes) + " bytes unpacked";
+    }
     if (const std::optional<std::uint64_t> free = m_fs.FreeSpace(m_strStagingRoot);
         free && bytes + kFreeSpaceMargin > *free) {
         return "it needs " + std::to_string(bytes) + " bytes unpacked, and " +
                std::to_string(*free) + " bytes are free in " + m_strStagingRoot +
                ", less a margin of " + std::to_string(kFreeSpaceMargin >> 20) + " MiB";
     }
+    m_nBytesUnpacked += bytes;
     return {};
 }
 

@@ -138,6 +138,13 @@ TEST_F(Integrity, ADropUnpacksNoMoreThanItsBudget) {
     EXPECT_NE(Log().find("(its 3 entries would pass the drop's limit of 2 entries)"),
               std::string::npos);
     EXPECT_EQ(m_engine.GetDropSummary().m_nFailedPaths, 1);
+
+    // Bytes: what the earlier archives of the drop unpacked counts too.
+    m_engine.SetDropBudget({100, 100, 2});
+    Drop({"leaf.zip", "big.zip"});
+    EXPECT_NE(Log().find("(its 3 bytes would pass the drop's limit of 2 bytes unpacked)"),
+              std::string::npos)
+        << Log();
 }
 
 TEST_F(Integrity, InstalledFilesGetOrdinaryPermissions) {
