@@ -59,6 +59,7 @@ bool CInstallEngine::CopyFileVerified(const std::string& sourceFile,
     const bool copied = error == platform::kErrorSuccess;
     if (copied) {
         m_account.MarkInstalled(sourceFile);
+        NoteInstalledMap(sourceFile, destination);
     } else {
         m_account.MarkNotInstalled(sourceFile, reason::kCopyFailed);
     }
