@@ -5,6 +5,7 @@
 #include <iostream>
 
 #include "CliOptions.h"
+#include "MapCheckCommand.h"
 #include "StdoutLogSink.h"
 #include "TerminalMessageBoxHost.h"
 #include "install/InstallEngine.h"
@@ -131,6 +132,7 @@ int InstallPaths(const SCliOptions& options, platform::CSettingsKeys& keys) {
     CStdoutLogSink logSink(stdout);
     install::CInstallEngine engine(messageBoxes, logSink);
     engine.SetModDirectory(modDirectory);
+    engine.SetMapCheck(true);
     engine.InstallPaths(paths);
 
     // A path that installed nothing without the user's say is a failure, even
@@ -143,6 +145,23 @@ int InstallPaths(const SCliOptions& options, platform::CSettingsKeys& keys) {
         return kExitCancelled;
     }
     return kExitInstalled;
+}
+
+int RunMapCheck(const SCliOptions& options, platform::CSettingsKeys& keys) {
+    // A map path inside a mod's maps folder brings its mod directory; names
+    // and other paths need the chosen one.
+    bool needsModDirectory = options.m_strModDir.has_value();
+    for (const std::string& map : options.m_checkMaps) {
+        needsModDirectory = needsModDirectory || !IsMapPath(map) || ModDirectoryOfMap(map).empty();
+    }
+    std::string modDirectory;
+    if (needsModDirectory) {
+        modDirectory = ChooseModDirectory(options, keys);
+        if (modDirectory.empty()) {
+            return kExitUsage;
+        }
+    }
+    return CheckMaps(options.m_checkMaps, modDirectory, options.m_bJson, std::cout);
 }
 
 }  // namespace
@@ -166,6 +185,9 @@ int RunCli(const std::vector<std::string>& arguments, platform::CSettingsKeys& k
     }
     if (options->m_strSetModDir) {
         return SetModDirectory(*options, keys);
+    }
+    if (!options->m_checkMaps.empty()) {
+        return RunMapCheck(*options, keys);
     }
     return InstallPaths(*options, keys);
 }

@@ -43,6 +43,10 @@ std::optional<SCliOptions> ParseCliOptions(const std::vector<std::string>& argum
             options.m_bVersion = true;
             continue;
         }
+        if (argument == "--json") {
+            options.m_bJson = true;
+            continue;
+        }
         if (argument == "--list-mod-dirs") {
             options.m_bListModDirs = true;
             continue;
@@ -54,7 +58,8 @@ std::optional<SCliOptions> ParseCliOptions(const std::vector<std::string>& argum
             name = argument.substr(0, equals);
             value = argument.substr(equals + 1);
         }
-        if (name != "--mod-dir" && name != "--answer" && name != "--set-mod-dir") {
+        if (name != "--mod-dir" && name != "--answer" && name != "--set-mod-dir" &&
+            name != "--check-map") {
             error = "unknown option " + argument;
             return std::nullopt;
         }
@@ -69,6 +74,8 @@ std::optional<SCliOptions> ParseCliOptions(const std::vector<std::string>& argum
             options.m_strModDir = *value;
         } else if (name == "--set-mod-dir") {
             options.m_strSetModDir = *value;
+        } else if (name == "--check-map") {
+            options.m_checkMaps.push_back(*value);
         } else if (const auto answer = ParseAnswer(*value)) {
             options.m_eAnswer = *answer;
         } else {
@@ -77,9 +84,13 @@ std::optional<SCliOptions> ParseCliOptions(const std::vector<std::string>& argum
         }
     }
     const int modes = (options.m_bListModDirs ? 1 : 0) + (options.m_strSetModDir ? 1 : 0) +
-                      (options.m_paths.empty() ? 0 : 1);
+                      (options.m_paths.empty() ? 0 : 1) + (options.m_checkMaps.empty() ? 0 : 1);
     if (modes > 1) {
-        error = "--list-mod-dirs, --set-mod-dir and PATHs go in separate runs";
+        error = "--list-mod-dirs, --set-mod-dir, --check-map and PATHs go in separate runs";
+        return std::nullopt;
+    }
+    if (options.m_bJson && options.m_checkMaps.empty()) {
+        error = "--json goes with --check-map";
         return std::nullopt;
     }
     return options;
@@ -89,6 +100,7 @@ std::string UsageText() {
     return "Usage: quarvel-cli [--mod-dir DIR] [--answer ask|yes|no|cancel] PATH...\n"
            "       quarvel-cli --list-mod-dirs\n"
            "       quarvel-cli [--answer ask|yes|no|cancel] --set-mod-dir DIR\n"
+           "       quarvel-cli [--mod-dir DIR] [--json] --check-map NAME|PATH...\n"
            "Installs map packages (folders or zip archives) into a Half-Life mod directory.\n"
            "\n"
            "  --mod-dir DIR      the mod directory to install into (for example .../cstrike);\n"
@@ -102,6 +114,12 @@ std::string UsageText() {
            "                     print them, newest first (exit 1 when none is found)\n"
            "  --set-mod-dir DIR  check DIR as the configuration dialog does and store it as\n"
            "                     the mod directory (exit 1 when declined)\n"
+           "  --check-map MAP    check that an installed map has every file it needs where\n"
+           "                     the game looks: MAP is a map name in the mod directory's\n"
+           "                     maps folder, or the path of a .bsp file (checked against\n"
+           "                     the mod directory it lies in, unless --mod-dir is given);\n"
+           "                     may be given more than once\n"
+           "  --json             with --check-map: the result as one JSON document\n"
            "  --help             show this text\n"
            "  --version          show the version\n"
            "\n"
@@ -109,7 +127,8 @@ std::string UsageText() {
            "output, questions and messages to standard error.\n"
            "Exit status: 0 installed, 1 cancelled or everything of a path declined, 2 bad\n"
            "usage or no usable mod directory, 3 an error, or a path of which nothing could be\n"
-           "installed (missing, skipped archive, nothing installable).\n";
+           "installed (missing, skipped archive, nothing installable); 4 (--check-map) a\n"
+           "map lacks a file or texture it needs, or cannot be read or found.\n";
 }
 
 }  // namespace cli

@@ -16,6 +16,8 @@ struct SCliOptions {
     std::optional<std::string> m_strModDir;
     EAnswerMode m_eAnswer = EAnswerMode::Ask;
     std::vector<std::string> m_paths;
+    std::vector<std::string> m_checkMaps;
+    bool m_bJson = false;
 };
 
 // Parses the command line (without the program name). Returns nothing and sets
