@@ -15,6 +15,7 @@
 
 #include "AboutBox.h"
 #include "QtMessageBox.h"
+#include "bsp/MapCheck.h"
 #include "platform/FileSystem.h"
 #include "ui_InstallerDlg.h"
 
@@ -73,9 +74,11 @@ CInstallerDlg::CInstallerDlg(QWidget* parent)
     connect(m_ui->id1007Menu, &QAction::triggered, this, &CInstallerDlg::OnConfigure);
     connect(m_ui->id1013, &QPushButton::clicked, this, &CInstallerDlg::OnAbout);
     connect(m_ui->id1013Menu, &QAction::triggered, this, &CInstallerDlg::OnAbout);
+    connect(m_ui->idCheckMapsMenu, &QAction::triggered, this, &CInstallerDlg::OnCheckMaps);
     connect(m_ui->id32776, &QAction::triggered, this, &CInstallerDlg::OnAlwaysOnTop);
     connect(m_ui->id32774, &QAction::triggered, this, &CInstallerDlg::OnShowLog);
 
+    m_engine.SetMapCheck(true);
     Guarded([this] { m_settings.LoadWindowSettings(*this); });
 }
 
@@ -112,6 +115,13 @@ void CInstallerDlg::OnConfigure() {
 void CInstallerDlg::OnAbout() {
     CAboutBox about;
     about.exec();
+}
+
+void CInstallerDlg::OnCheckMaps() {
+    Guarded([this] {
+        m_engine.AppendLog(bsp::CheckModMapsLog(m_engine.GetModDirectory()));
+        RefreshLog();
+    });
 }
 
 void CInstallerDlg::OnAlwaysOnTop() {

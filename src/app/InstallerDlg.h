@@ -43,6 +43,8 @@ class CInstallerDlg : public QDialog,
     void OnInitDialog();
     void OnConfigure();
     void OnAbout();
+    // Tools > Check Installed Maps: every map of the mod directory, into the log.
+    void OnCheckMaps();
     void OnAlwaysOnTop() override;
     void OnShowLog() override;
     void ApplyTopmost() override;

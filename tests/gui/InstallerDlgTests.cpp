@@ -2,6 +2,7 @@
 #include <QApplication>
 #include <QComboBox>
 #include <QLineEdit>
+#include <QMenu>
 #include <QMessageBox>
 #include <QMimeData>
 #include <QPlainTextEdit>
@@ -13,6 +14,7 @@
 #include <functional>
 #include <memory>
 
+#include "BspFixture.h"
 #include "ScopedEnvironment.h"
 #include "SettingsTestSupport.h"
 #include "ZipFixture.h"
@@ -124,6 +126,7 @@ class InstallerDlgTests : public QObject {
     void exitCloseAndEscapeEndDifferently();
     void configureAndAboutFromButtonsAndMenus();
     void logPaneScrollsToItsLastLines();
+    void checkInstalledMapsFromTheToolsMenu();
 
   private:
     // Settings as a previous run left them.
@@ -217,10 +220,14 @@ void InstallerDlgTests::droppedFolderInstallsWithQuestionsInRealMessageBoxes() {
             "Installing to cstrike directory...\n") +
         m_strMod + "/maps/de_x.bsp\nDirectory \"" + m_strMod + "/sound/de_x\" created.\n" +
         m_strMod +
-        "/sound/de_x/wind.wav\nFinished Installing files.\n\nZip File Found: " + archive +
+        "/sound/de_x/wind.wav\nde_x could not be checked: not a Half-Life map: the file is too "
+        "short to be a map.\nFinished Installing files.\n\nZip File Found: " +
+        archive +
         "\nUnzipping to temporary directory...\nMap and supporting files "
         "found.\nInstalling to cstrike directory...\n" +
-        m_strMod + "/maps/de_z.bsp\nFinished Installing files.\n";
+        m_strMod +
+        "/maps/de_z.bsp\nde_z could not be checked: not a Half-Life map: it does not begin with "
+        "a map version.\nFinished Installing files.\n";
     QCOMPARE(LogText(dialog), QString::fromStdString(expected));
     QCOMPARE(ReadFile(m_strMod + "/sound/de_x/wind.wav"), std::string("wav"));
     QCOMPARE(ReadFile(m_strMod + "/maps/de_z.bsp"), std::string("zip map"));
@@ -385,6 +392,33 @@ void InstallerDlgTests::logPaneScrollsToItsLastLines() {
     // 30 line breaks: the pane shows the text from line 9 on.
     QCOMPARE(topAfter, 9);
     QVERIFY(endVisible);
+}
+
+void InstallerDlgTests::checkInstalledMapsFromTheToolsMenu() {
+    StoreSettings(10, 20, 464, 634, false, true);
+    using quarvel::test::World;
+    quarvel::test::MakeMap(m_strMod + "/maps/de_a.bsp", {{World()}, {{"crate", true}}});
+    quarvel::test::MakeMap(m_strMod + "/maps/de_b.bsp", {{World({{"wad", "de_b.wad"}})}});
+
+    CInstallerDlg dialog;
+    QAction* check = Action(dialog, "idCheckMapsMenu");
+    QVERIFY(check);
+    QCOMPARE(check->text(), QString("Check Installed &Maps"));
+    QVERIFY(dialog.findChild<QMenu*>("menuTools")->actions().contains(check));
+    WhenModal<CInstallerDlg>([&](CInstallerDlg& window) {
+        Action(window, "idCheckMapsMenu")->trigger();
+        window.reject();
+    });
+    dialog.DoModal();
+
+    QCOMPARE(LogText(dialog),
+             QString::fromStdString(std::string(kWelcome) + "\nChecking the installed maps of " +
+                                    m_strMod +
+                                    "...\n"
+                                    "de_a: everything it needs is present.\n"
+                                    "de_b needs 1 file that is not installed: de_b.wad\n"
+                                    "2 maps checked, 1 with something missing.\n"));
+    QVERIFY(!Exists(m_strMod + "/de_b.wad"));
 }
 
 QTEST_MAIN(InstallerDlgTests)
