@@ -166,6 +166,11 @@ std::optional<SGameFile> CGameFiles::Find(std::string_view relativePath) {
     if (!SplitRelative(relativePath, components) || components.empty()) {
         return std::nullopt;
     }
+    // Pak files name their entries in lower case, with '/'.
+    std::string packed;
+    for (const std::string& component : components) {
+        packed.append(packed.empty() ? "" : "/").append(platform::LowerCase(component));
+    }
     for (std::size_t root = 0; root < m_searchFolders.size(); ++root) {
         std::string path = m_searchFolders[root];
         for (std::size_t i = 0; i < components.size() && !path.empty(); ++i) {
@@ -173,10 +178,6 @@ std::optional<SGameFile> CGameFiles::Find(std::string_view relativePath) {
         }
         if (!path.empty()) {
             return SGameFile{path};
-        }
-        std::string packed;
-        for (const std::string& component : components) {
-            packed += (packed.empty() ? "" : "/") + platform::LowerCase(component);
         }
         for (const SPak& pak : Paks(root)) {
             if (const auto entry = pak.m_entries.find(packed); entry != pak.m_entries.end()) {

@@ -40,7 +40,7 @@ std::string Shown(const std::string& name) {
 std::string NameList(const std::vector<std::string>& names, std::size_t most) {
     std::string list;
     for (std::size_t i = 0; i < names.size() && i < most; ++i) {
-        list += (i == 0 ? "" : ", ") + Shown(names[i]);
+        list.append(i == 0 ? "" : ", ").append(Shown(names[i]));
     }
     if (names.size() > most) {
         list += " \u2026 and " + std::to_string(names.size() - most) + " more";

@@ -53,7 +53,7 @@ std::string JsonString(std::string_view text) {
 std::string JsonList(const std::vector<std::string>& items) {
     std::string json = "[";
     for (std::size_t i = 0; i < items.size(); ++i) {
-        json += (i == 0 ? "" : ", ") + JsonString(items[i]);
+        json.append(i == 0 ? "" : ", ").append(JsonString(items[i]));
     }
     return json + "]";
 }

@@ -53,7 +53,8 @@ void MakeMap(const std::string& path, const SMapSpec& spec) {
         json += (i == 0 ? "[" : ", [") + JsonText(spec.m_textures[i].first) + ", " +
                 (spec.m_textures[i].second ? "true" : "false") + "]";
     }
-    json += "]" + (spec.m_strDamage.empty() ? "" : ", " + spec.m_strDamage) + "}";
+    json.append("]").append(spec.m_strDamage.empty() ? "" : ", ").append(spec.m_strDamage);
+    json += "}";
     RunFixtures({"map", path, json});
 }
 
@@ -67,7 +68,8 @@ void MakePak(const std::string& path,
              const std::vector<std::pair<std::string, std::string>>& files) {
     std::string json = "{";
     for (const auto& [name, content] : files) {
-        json += (json.size() == 1 ? "" : ", ") + JsonText(name) + ": " + JsonText(content);
+        json.append(json.size() == 1 ? "" : ", ").append(JsonText(name));
+        json.append(": ").append(JsonText(content));
     }
     RunFixtures({"pak", path, json + "}"});
 }
