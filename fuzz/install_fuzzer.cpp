@@ -154,6 +154,7 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     install::CInstallEngine engine(answers, log);
     engine.SetModDirectory(scratch.m_strMod);
     engine.SetStagingBase(scratch.m_strCache);
+    engine.SetMapCheck(true);  // every installed map is read as well
     engine.InstallPaths({scratch.m_strArchive});
     CheckInstall(scratch);
     return 0;
