@@ -157,6 +157,7 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     // Gigabytes of zeros are a valid archive, but not one to unpack a thousand
     // times an hour.
     engine.SetDropBudget({100, 10'000, 64ull << 20});
+    engine.SetMapCheck(true);  // every installed map is read as well
     engine.InstallPaths({scratch.m_strArchive});
     CheckInstall(scratch);
     return 0;

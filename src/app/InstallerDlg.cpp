@@ -16,6 +16,7 @@
 
 #include "AboutBox.h"
 #include "QtMessageBox.h"
+#include "bsp/MapCheck.h"
 #include "install/InstallUndo.h"
 #include "platform/FileSystem.h"
 #include "ui_InstallerDlg.h"
@@ -77,6 +78,7 @@ CInstallerDlg::CInstallerDlg(QWidget* parent)
     connect(m_ui->id1007Menu, &QAction::triggered, this, &CInstallerDlg::OnConfigure);
     connect(m_ui->id1013, &QPushButton::clicked, this, &CInstallerDlg::OnAbout);
     connect(m_ui->id1013Menu, &QAction::triggered, this, &CInstallerDlg::OnAbout);
+    connect(m_ui->idCheckMapsMenu, &QAction::triggered, this, &CInstallerDlg::OnCheckMaps);
     connect(m_ui->id32776, &QAction::triggered, this, &CInstallerDlg::OnAlwaysOnTop);
     connect(m_ui->id32774, &QAction::triggered, this, &CInstallerDlg::OnShowLog);
     QAction* undo = m_ui->menuTools->addAction(tr("Undo Last Install"));
@@ -84,6 +86,7 @@ CInstallerDlg::CInstallerDlg(QWidget* parent)
     connect(undo, &QAction::triggered, this, &CInstallerDlg::OnUndoLastInstall);
     m_engine.SetRecorder(&m_recorder);
 
+    m_engine.SetMapCheck(true);
     Guarded([this] { m_settings.LoadWindowSettings(*this); });
 }
 
@@ -154,6 +157,13 @@ void CInstallerDlg::OnConfigure() {
 void CInstallerDlg::OnAbout() {
     CAboutBox about(this);
     about.exec();
+}
+
+void CInstallerDlg::OnCheckMaps() {
+    Guarded([this] {
+        m_engine.AppendLog(bsp::CheckModMapsLog(m_engine.GetModDirectory()));
+        RefreshLog();
+    });
 }
 
 void CInstallerDlg::OnAlwaysOnTop() {

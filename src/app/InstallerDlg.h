@@ -48,6 +48,8 @@ class CInstallerDlg : public QDialog,
     // Tools, Undo Last Install: asks, then undoes the last drop into the mod
     // directory, writing what it does to the log pane.
     void OnUndoLastInstall();
+    // Tools > Check Installed Maps: every map of the mod directory, into the log.
+    void OnCheckMaps();
     void OnAlwaysOnTop() override;
     void OnShowLog() override;
     void ApplyTopmost() override;

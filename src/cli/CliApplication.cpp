@@ -5,6 +5,7 @@
 #include <iostream>
 
 #include "CliOptions.h"
+#include "MapCheckCommand.h"
 #include "RecordCommands.h"
 #include "StdoutLogSink.h"
 #include "TerminalMessageBoxHost.h"
@@ -157,6 +158,7 @@ int InstallPaths(const SCliOptions& options, platform::CSettingsKeys& keys) {
         engine.SetRecorder(&recorder);
     }
     engine.SetModDirectory(modDirectory);
+    engine.SetMapCheck(true);
     engine.InstallPaths(paths);
     if (options.m_bDryRun) {
         PrintDryRun(dryRun);
@@ -172,6 +174,23 @@ int InstallPaths(const SCliOptions& options, platform::CSettingsKeys& keys) {
         return kExitCancelled;
     }
     return kExitInstalled;
+}
+
+int RunMapCheck(const SCliOptions& options, platform::CSettingsKeys& keys) {
+    // A map path inside a mod's maps folder brings its mod directory; names
+    // and other paths need the chosen one.
+    bool needsModDirectory = options.m_strModDir.has_value();
+    for (const std::string& map : options.m_checkMaps) {
+        needsModDirectory = needsModDirectory || !IsMapPath(map) || ModDirectoryOfMap(map).empty();
+    }
+    std::string modDirectory;
+    if (needsModDirectory) {
+        modDirectory = ChooseModDirectory(options, keys);
+        if (modDirectory.empty()) {
+            return kExitUsage;
+        }
+    }
+    return CheckMaps(options.m_checkMaps, modDirectory, options.m_bJson, std::cout);
 }
 
 }  // namespace
@@ -214,6 +233,9 @@ int RunCli(const std::vector<std::string>& arguments, platform::CSettingsKeys& k
             modDirectory = platform::NormalisePath(*stored);
         }
         return UndoInstall(*options, modDirectory);
+    }
+    if (!options->m_checkMaps.empty()) {
+        return RunMapCheck(*options, keys);
     }
     return InstallPaths(*options, keys);
 }

@@ -13,6 +13,7 @@ enum EExitStatus : int {
     kExitCancelled = 1,
     kExitUsage = 2,
     kExitWithErrors = 3,
+    kExitMapIncomplete = 4,  // --check-map: a map lacks something it needs
 };
 
 // Runs the command line with the arguments after the program name, keeping

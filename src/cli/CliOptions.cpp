@@ -66,7 +66,7 @@ std::optional<SCliOptions> ParseCliOptions(const std::vector<std::string>& argum
             value = argument.substr(equals + 1);
         }
         if (name != "--mod-dir" && name != "--answer" && name != "--set-mod-dir" &&
-            name != "--show-install" && name != "--undo") {
+            name != "--show-install" && name != "--undo" && name != "--check-map") {
             error = "unknown option " + argument;
             return std::nullopt;
         }
@@ -85,6 +85,8 @@ std::optional<SCliOptions> ParseCliOptions(const std::vector<std::string>& argum
             options.m_strUndo = *value;
         } else if (name == "--set-mod-dir") {
             options.m_strSetModDir = *value;
+        } else if (name == "--check-map") {
+            options.m_checkMaps.push_back(*value);
         } else if (const auto answer = ParseAnswer(*value)) {
             options.m_eAnswer = *answer;
         } else {
@@ -99,15 +101,21 @@ std::optional<SCliOptions> ParseCliOptions(const std::vector<std::string>& argum
     }
     const int modes = (options.m_bListModDirs ? 1 : 0) + (options.m_strSetModDir ? 1 : 0) +
                       (options.m_paths.empty() ? 0 : 1) + (options.m_bListInstalls ? 1 : 0) +
-                      (options.m_strShowInstall ? 1 : 0) + (options.m_strUndo ? 1 : 0);
+                      (options.m_strShowInstall ? 1 : 0) + (options.m_strUndo ? 1 : 0) +
+                      (options.m_checkMaps.empty() ? 0 : 1);
     if (modes > 1) {
         error =
-            "--list-mod-dirs, --set-mod-dir, --list-installs, --show-install, --undo and PATHs "
-            "go in separate runs";
+            "--list-mod-dirs, --set-mod-dir, --list-installs, --show-install, --undo, "
+            "--check-map and PATHs go in separate runs";
         return std::nullopt;
     }
     if (options.m_bDryRun && options.m_paths.empty()) {
         error = "--dry-run needs PATHs to try";
+        return std::nullopt;
+    }
+    if (options.m_bJson && options.m_checkMaps.empty() && !options.m_bListInstalls &&
+        !options.m_strShowInstall) {
+        error = "--json goes with --check-map, --list-installs or --show-install";
         return std::nullopt;
     }
     return options;
@@ -119,6 +127,7 @@ std::string UsageText() {
            "       quarvel-cli [--json] --list-installs | --show-install ID\n"
            "       quarvel-cli [--mod-dir DIR] --undo [ID]\n"
            "       quarvel-cli [--answer ask|yes|no|cancel] --set-mod-dir DIR\n"
+           "       quarvel-cli [--mod-dir DIR] [--json] --check-map NAME|PATH...\n"
            "Installs map packages (folders or zip archives) into a Half-Life mod directory.\n"
            "\n"
            "  --mod-dir DIR      the mod directory to install into (for example .../cstrike);\n"
@@ -137,9 +146,16 @@ std::string UsageText() {
            "  --no-record        keep no record of the drop: it cannot be undone\n"
            "  --list-installs    print the recorded drops, newest first\n"
            "  --show-install ID  print the files of one recorded drop\n"
-           "  --json             print those two as JSON\n"
+
            "  --undo [ID]        undo the last drop into the mod directory, or drop ID:\n"
            "                     remove what it added, put back what it replaced\n"
+           "  --check-map MAP    check that an installed map has every file it needs where\n"
+           "                     the game looks: MAP is a map name in the mod directory's\n"
+           "                     maps folder, or the path of a .bsp file (checked against\n"
+           "                     the mod directory it lies in, unless --mod-dir is given);\n"
+           "                     may be given more than once\n"
+           "  --json             with --check-map, --list-installs or --show-install:\n"
+           "                     the result as JSON\n"
            "  --help             show this text\n"
            "  --version          show the version\n"
            "\n"
@@ -147,7 +163,8 @@ std::string UsageText() {
            "output, questions and messages to standard error.\n"
            "Exit status: 0 installed, 1 cancelled or everything of a path declined, 2 bad\n"
            "usage or no usable mod directory, 3 an error, or a path of which nothing could be\n"
-           "installed (missing, skipped archive, nothing installable).\n";
+           "installed (missing, skipped archive, nothing installable); 4 (--check-map) a\n"
+           "map lacks a file or texture it needs, or cannot be read or found.\n";
 }
 
 }  // namespace cli

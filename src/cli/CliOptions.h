@@ -22,6 +22,7 @@ struct SCliOptions {
     std::optional<std::string> m_strUndo;  // empty: the last install
     bool m_bJson = false;
     std::vector<std::string> m_paths;
+    std::vector<std::string> m_checkMaps;
 };
 
 // Parses the command line (without the program name). Returns nothing and sets

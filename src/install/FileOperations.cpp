@@ -93,6 +93,7 @@ bool CInstallEngine::CopyFileVerified(const std::string& sourceFile,
             m_pRecorder->Written(destination, digest);
         }
         m_account.MarkInstalled(sourceFile);
+        NoteInstalledMap(sourceFile, destination);
     } else {
         m_account.MarkNotInstalled(sourceFile, reason::kCopyFailed);
     }

@@ -154,12 +154,14 @@ void CInstallEngine::InstallLooseFiles(const std::vector<std::string>& files) {
 void CInstallEngine::InstallPackage(const std::string& root, const std::string& shownPrefix,
                                     bool dropped) {
     m_packages.push_back({root, shownPrefix, dropped});
+    const std::size_t firstMap = m_installedMaps.size();
     if (!SearchForMaps(root)) {
         InstallWithoutMaps(root, dropped);
     }
     if (!m_bAbort) {
         m_account.CollectTree(m_fs, root, shownPrefix);
     }
+    CheckInstalledMaps(firstMap);
     m_packages.pop_back();
 }
 

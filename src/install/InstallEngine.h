@@ -11,6 +11,7 @@
 #include "ArchiveIdentity.h"
 #include "ArchiveSets.h"
 #include "InstallAccount.h"
+#include "bsp/MapCheck.h"
 #include "platform/FileOperations.h"
 #include "platform/FolderListing.h"
 #include "platform/LogSink.h"
@@ -76,6 +77,8 @@ class CInstallEngine {
     void SetRecorder(class CInstallRecorder* recorder) { m_pRecorder = recorder; }
     // Where each drop makes its private staging folder.
     void SetStagingBase(const std::string& stagingBase) { m_strStagingBase = stagingBase; }
+    // After each package, log whether each map it installed has all it needs.
+    void SetMapCheck(bool bCheck) { m_bMapCheck = bCheck; }
 
     // --- the drop: handles the paths in order, as one drop ---
     void InstallPaths(const std::vector<std::string>& paths);
@@ -248,6 +251,12 @@ class CInstallEngine {
     // How much of the log the sink has seen, and its line breaks so far.
     std::size_t m_nLogShown = 0;
     std::size_t m_nLineBreaks = 0;
+
+    // The map check after each package: the maps copied into the mod's maps folder.
+    void NoteInstalledMap(const std::string& source, const std::string& destination);
+    void CheckInstalledMaps(std::size_t firstMap);
+    bool m_bMapCheck = false;
+    std::vector<bsp::SInstalledMap> m_installedMaps;
 };
 
 }  // namespace install

@@ -48,7 +48,9 @@ TEST_F(Cli, InstallsRelativePathsAndWritesThePlainLogToStandardOutput) {
     EXPECT_EQ(result.m_strOut,
               "\nMap and supporting files found.\nInstalling to cstrike directory...\n" +
                   Mod("maps/de_x.bsp") + "\nDirectory \"" + Mod("sound/de_x") + "\" created.\n" +
-                  Mod("sound/de_x/wind.wav") + "\nFinished Installing files.\n");
+                  Mod("sound/de_x/wind.wav") +
+                  "\nde_x could not be checked: not a Half-Life map: the file is too short to be "
+                  "a map.\nFinished Installing files.\n");
     EXPECT_EQ(result.m_strErr.find('\r'), std::string::npos);
     EXPECT_TRUE(result.m_strErr.starts_with("Unrecognized Directory\nDirectory \"" +
                                             Mod("sound/de_x") + "\" is included"));

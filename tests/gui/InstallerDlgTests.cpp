@@ -3,6 +3,7 @@
 #include <QComboBox>
 #include <QLabel>
 #include <QLineEdit>
+#include <QMenu>
 #include <QMessageBox>
 #include <QMimeData>
 #include <QPlainTextEdit>
@@ -14,6 +15,7 @@
 #include <functional>
 #include <memory>
 
+#include "BspFixture.h"
 #include "WindowScript.h"
 #include "ZipFixture.h"
 #include "app/AboutBox.h"
@@ -85,6 +87,7 @@ class InstallerDlgTests : public QObject {
     void configureAndAboutFromButtonsAndMenus();
     void logPaneScrollsToItsLastLines();
     void undoLastInstallAsksThenPutsTheModDirectoryBack();
+    void checkInstalledMapsFromTheToolsMenu();
 
   private:
     void StoreSettings(int left, int top, int width, int height, bool onTop, bool showLog) {
@@ -166,10 +169,14 @@ void InstallerDlgTests::droppedFolderInstallsWithQuestionsInRealMessageBoxes() {
             "Installing to cstrike directory...\n") +
         m_home->Mod() + "/maps/de_x.bsp\nDirectory \"" + m_home->Mod() +
         "/sound/de_x\" created.\n" + m_home->Mod() +
-        "/sound/de_x/wind.wav\nFinished Installing files.\n\nZip File Found: " + archive +
+        "/sound/de_x/wind.wav\nde_x could not be checked: not a Half-Life map: the file is too "
+        "short to be a map.\nFinished Installing files.\n\nZip File Found: " +
+        archive +
         "\nUnzipping to temporary directory...\nMap and supporting files "
         "found.\nInstalling to cstrike directory...\n" +
-        m_home->Mod() + "/maps/de_z.bsp\nFinished Installing files.\n";
+        m_home->Mod() +
+        "/maps/de_z.bsp\nde_z could not be checked: not a Half-Life map: it does not begin with "
+        "a map version.\nFinished Installing files.\n";
     QCOMPARE(LogText(dialog), QString::fromStdString(expected));
     QCOMPARE(ReadFile(m_home->Mod() + "/sound/de_x/wind.wav"), std::string("wav"));
     QCOMPARE(ReadFile(m_home->Mod() + "/maps/de_z.bsp"), std::string("zip map"));
@@ -412,6 +419,33 @@ void InstallerDlgTests::undoLastInstallAsksThenPutsTheModDirectoryBack() {
     QVERIFY2(question.contains("removes the 1 files it added and puts back the 1 files"),
              qPrintable(question));
     QCOMPARE(ReadTree(m_home->Mod()), before);
+}
+
+void InstallerDlgTests::checkInstalledMapsFromTheToolsMenu() {
+    StoreSettings(10, 20, 464, 634, false, true);
+    using quarvel::test::World;
+    quarvel::test::MakeMap(m_home->Mod() + "/maps/de_a.bsp", {{World()}, {{"crate", true}}});
+    quarvel::test::MakeMap(m_home->Mod() + "/maps/de_b.bsp", {{World({{"wad", "de_b.wad"}})}});
+
+    CInstallerDlg dialog;
+    QAction* check = Action(dialog, "idCheckMapsMenu");
+    QVERIFY(check);
+    QCOMPARE(check->text(), QString("Check Installed &Maps"));
+    QVERIFY(dialog.findChild<QMenu*>("menuTools")->actions().contains(check));
+    WhenModal<CInstallerDlg>([&](CInstallerDlg& window) {
+        Action(window, "idCheckMapsMenu")->trigger();
+        window.reject();
+    });
+    dialog.DoModal();
+
+    QCOMPARE(LogText(dialog),
+             QString::fromStdString(std::string(kWelcome) + "\nChecking the installed maps of " +
+                                    m_home->Mod() +
+                                    "...\n"
+                                    "de_a: everything it needs is present.\n"
+                                    "de_b needs 1 file that is not installed: de_b.wad\n"
+                                    "2 maps checked, 1 with something missing.\n"));
+    QVERIFY(!Exists(m_home->Mod() + "/de_b.wad"));
 }
 
 QTEST_MAIN(InstallerDlgTests)
