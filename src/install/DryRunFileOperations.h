@@ -39,6 +39,7 @@ class CDryRunFileOperations : public platform::CFileOperations {
                                  std::string& written, platform::SCopyDigest* digest) override;
     platform::ErrorCode SetArchiveOnly(const std::string& path) override;
     platform::ErrorCode SetReadOnly(const std::string& path) override;
+    void SetLinkableFolder(const std::string& folder) override { m_real.SetLinkableFolder(folder); }
     bool IsReadOnly(const std::string& path) override { return m_real.IsReadOnly(path); }
     platform::ProbeHandle OpenProbe(const std::string& path) override;
     platform::ErrorCode CloseProbe(platform::ProbeHandle handle) override;

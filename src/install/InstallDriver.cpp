@@ -67,6 +67,9 @@ void CInstallEngine::InstallPaths(const std::vector<std::string>& paths) {
                              "): archives and dropped files cannot be unpacked in this drop.\r\n");
     }
 
+    // A staged file is the engine's own: installed once, it needs no copy.
+    m_fs.SetLinkableFolder(m_strStagingRoot);
+
     std::vector<std::string> looseFiles;
     std::vector<bool> loose;
     for (const std::string& path : paths) {
@@ -97,6 +100,7 @@ void CInstallEngine::InstallPaths(const std::vector<std::string>& paths) {
             Log("Error D2: " + m_strStagingRoot + " \r\n" + std::to_string(error));
         }
     }
+    m_fs.SetLinkableFolder({});
     m_fs.EndDrop();
     if (m_pRecorder) {
         m_pRecorder->End(m_bCancelled);

@@ -63,6 +63,10 @@ class CFileOperations {
     // digest, when given, receives the CRC-32 and size of what was written.
     virtual ErrorCode CopyFile(const std::string& source, const std::string& destination,
                                std::string& written, SCopyDigest* digest = nullptr) = 0;
+    // Files below folder (a drop's staging) may be installed by a hard link to
+    // them instead of a copy of their bytes, the first time each is copied to
+    // a new name on the same file system; empty: never.
+    virtual void SetLinkableFolder(const std::string& folder) = 0;
     // Makes a file writable by its owner (the read-only attribute cleared).
     virtual ErrorCode SetArchiveOnly(const std::string& path) = 0;
     // Makes a file read-only, and tells whether one is.

@@ -46,7 +46,7 @@ ErrorCode CopyFile(const std::string& source, const std::string& destination);
 // another letter case once, where resolving first and copying then would
 // search it twice.
 ErrorCode CopyFile(const std::string& source, const std::string& destination, std::string& written,
-                   SCopyDigest* digest = nullptr);
+                   SCopyDigest* digest = nullptr, const std::string& linkable = {});
 
 // Makes a file "archive only": writable by its owner (read-only cleared).
 ErrorCode SetArchiveOnly(const std::string& path);

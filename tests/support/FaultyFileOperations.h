@@ -60,6 +60,9 @@ class CFaultyFileOperations : public platform::CFileOperations {
     platform::ErrorCode SetReadOnly(const std::string& path) override {
         return m_real->SetReadOnly(path);
     }
+    void SetLinkableFolder(const std::string& folder) override {
+        m_real->SetLinkableFolder(folder);
+    }
     bool IsReadOnly(const std::string& path) override { return m_real->IsReadOnly(path); }
     platform::ErrorCode LinkOrCopy(const std::string& source, const std::string& keep) override {
         return m_real->LinkOrCopy(source, keep);

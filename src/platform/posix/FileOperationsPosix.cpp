@@ -45,12 +45,14 @@ class CPosixFileOperations : public CFileOperations {
 
     ErrorCode CopyFile(const std::string& source, const std::string& destination,
                        std::string& written, SCopyDigest* digest) override {
-        return platform::CopyFile(source, destination, written, digest);
+        return platform::CopyFile(source, destination, written, digest, m_strLinkable);
     }
 
     ErrorCode SetArchiveOnly(const std::string& path) override {
         return platform::SetArchiveOnly(path);
     }
+
+    void SetLinkableFolder(const std::string& folder) override { m_strLinkable = folder; }
 
     ErrorCode SetReadOnly(const std::string& path) override {
         return platform::SetFileAttributes(path, 0x01);
@@ -94,6 +96,7 @@ class CPosixFileOperations : public CFileOperations {
 
   private:
     posix::CStagingFolders m_staging;
+    std::string m_strLinkable;
 };
 
 }  // namespace

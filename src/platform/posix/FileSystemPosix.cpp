@@ -155,6 +155,27 @@ int CopyData(int from, int to, off_t size, SCopyDigest* digest) {
     return 0;
 }
 
+// The CRC-32 and size of an open file's content, read from its start.
+void DigestOf(int fd, SCopyDigest& digest) {
+    std::vector<unsigned char> buffer(1 << 20);
+    uLong crc = crc32(0, nullptr, 0);
+    std::uint64_t size = 0;
+    for (off_t at = 0;;) {
+        const ssize_t got = ::pread(fd, buffer.data(), buffer.size(), at);
+        if (got <= 0) {
+            if (got < 0 && errno == EINTR) {
+                continue;
+            }
+            break;
+        }
+        crc = crc32(crc, buffer.data(), static_cast<uInt>(got));
+        size += static_cast<std::uint64_t>(got);
+        at += got;
+    }
+    digest.m_nCrc = static_cast<std::uint32_t>(crc);
+    digest.m_nSize = size;
+}
+
 // Writes the source into an existing destination in place (used for a link the
 // user placed in the mod directory, which is followed, as Windows does).
 ErrorCode CopyInPlace(int from, const struct stat& source, const std::string& destination,
@@ -326,7 +347,7 @@ unsigned OrdinaryFileMode(bool readOnly) {
 }
 
 ErrorCode CopyToResolved(const std::string& source, const std::string& to, bool missing,
-                         SCopyDigest* digest) {
+                         SCopyDigest* digest, const std::string& linkable) {
     // Never blocking: a FIFO opened for reading would wait for a writer.
     constexpr int kReadFlags = O_RDONLY | O_CLOEXEC | O_NONBLOCK;
     std::string from = source;
@@ -351,6 +372,23 @@ ErrorCode CopyToResolved(const std::string& source, const std::string& to, bool 
         return kErrorNotRegularFile;
     }
     // O_NONBLOCK means nothing to a regular file: it may stay set.
+    if (missing && !linkable.empty() && sourceInfo.st_nlink == 1 &&
+        from.starts_with(linkable + "/")) {
+        // A staged file installed once needs no second copy of its bytes: it is
+        // whole already, and from now on it is the installed file.
+        if (::link(from.c_str(), to.c_str()) == 0) {
+            ::fchmod(in.Get(), OrdinaryFileMode((sourceInfo.st_mode & S_IWUSR) == 0));
+            if (digest) {
+                DigestOf(in.Get(), *digest);
+            }
+            NoteCreated(to);
+            return kErrorSuccess;
+        }
+        if (errno == EEXIST) {
+            return CopyToResolved(source, to, false, digest, linkable);
+        }
+        // Another file system, or one without hard links: copied as always.
+    }
     if (missing) {
         // A new file is written in place: there is nothing to keep whole, and
         // a copy that fails is removed again.
@@ -359,7 +397,8 @@ ErrorCode CopyToResolved(const std::string& source, const std::string& to, bool 
                        readOnly ? 0444 : 0666));
         if (out.Get() < 0) {
             // Something is there after all: it is looked at as any destination.
-            return errno == EEXIST ? CopyToResolved(source, to, false, digest) : LastError(to);
+            return errno == EEXIST ? CopyToResolved(source, to, false, digest, linkable)
+                                   : LastError(to);
         }
         int error = CopyData(in.Get(), out.Get(), sourceInfo.st_size, digest);
         if (error == 0) {
@@ -378,7 +417,7 @@ ErrorCode CopyToResolved(const std::string& source, const std::string& to, bool 
     }
     struct stat existing {};
     if (::lstat(to.c_str(), &existing) != 0) {
-        return CopyToResolved(source, to, true, digest);
+        return CopyToResolved(source, to, true, digest, linkable);
     }
     struct stat target = existing;
     const bool link = S_ISLNK(existing.st_mode);
@@ -438,11 +477,11 @@ ErrorCode CopyFile(const std::string& source, const std::string& destination) {
 }
 
 ErrorCode CopyFile(const std::string& source, const std::string& destination, std::string& written,
-                   SCopyDigest* digest) {
+                   SCopyDigest* digest, const std::string& linkable) {
     // Most destinations are new: the folder's index settles that without a lookup.
     bool exists = false;
     written = Resolve(destination, exists, true);
-    return CopyToResolved(source, written, !exists && written == destination, digest);
+    return CopyToResolved(source, written, !exists && written == destination, digest, linkable);
 }
 
 ErrorCode SetFileMode(const std::string& path, std::uint32_t mode) {

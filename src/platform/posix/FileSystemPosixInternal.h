@@ -15,8 +15,10 @@ std::string Resolve(const std::string& path, bool& exists, bool listFirst = fals
 
 // CopyFile to a destination already resolved; missing says that it was just
 // found not to exist, which spares looking again.
+// With linkable, a new file copied from below that folder and not linked yet
+// is installed as a hard link to it where the file system allows.
 ErrorCode CopyToResolved(const std::string& source, const std::string& to, bool missing,
-                         SCopyDigest* digest = nullptr);
+                         SCopyDigest* digest = nullptr, const std::string& linkable = {});
 
 // CFileOperations::LinkOrCopy and Checksum of the posix backend.
 ErrorCode LinkOrCopy(const std::string& source, const std::string& keep);

@@ -168,3 +168,23 @@ TEST_F(Integrity, InstalledFilesGetOrdinaryPermissions) {
         EXPECT_EQ(info.st_mode & 07777, 0666u & ~umask) << file;
     }
 }
+
+TEST_F(Integrity, AStagedFileIsLinkedIntoPlaceOnceAndCopiedWhenUsedAgain) {
+    MakeZip(m_temp / "fy_x.zip", {{"fy_x.bsp", "map"}, {"fy_x.txt", "briefing"}});
+
+    Drop({"fy_x.zip"});
+
+    // The text goes to maps and to overviews: two files, not two names of one.
+    struct stat maps {};
+    struct stat overviews {};
+    ASSERT_EQ(::stat(Mod("maps/fy_x.txt").c_str(), &maps), 0);
+    ASSERT_EQ(::stat(Mod("overviews/fy_x.txt").c_str(), &overviews), 0);
+    EXPECT_NE(maps.st_ino, overviews.st_ino);
+    EXPECT_EQ(maps.st_nlink, 1u) << "the staged name is gone";
+    WriteFile(Mod("maps/fy_x.txt"), "edited");
+    EXPECT_EQ(ReadFile(Mod("overviews/fy_x.txt")), "briefing");
+    const mode_t umask = ::umask(022);
+    ::umask(umask);
+    EXPECT_EQ(maps.st_mode & 07777, 0666u & ~umask);
+    EXPECT_EQ(ReadFile(Mod("maps/fy_x.bsp")), "map");
+}
