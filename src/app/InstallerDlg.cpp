@@ -13,6 +13,7 @@
 #include <QWindow>
 #include <algorithm>
 #include <exception>
+#include <utility>
 
 #include "AboutBox.h"
 #include "QtMessageBox.h"
@@ -85,6 +86,7 @@ CInstallerDlg::CInstallerDlg(QWidget* parent)
     undo->setObjectName("undoLastInstall");
     connect(undo, &QAction::triggered, this, &CInstallerDlg::OnUndoLastInstall);
     m_engine.SetRecorder(&m_recorder);
+    m_engine.SetProgressSink(this);
 
     m_engine.SetMapCheck(true);
     Guarded([this] { m_settings.LoadWindowSettings(*this); });
@@ -105,6 +107,23 @@ int CInstallerDlg::DoModal(const std::vector<std::string>& startPaths) {
             this, [this, startPaths] { OnDropFiles(startPaths); }, Qt::QueuedConnection);
     }
     return exec();
+}
+
+void CInstallerDlg::ShowProgress(const std::string& name, int percent) {
+    if (m_strTitle.isEmpty()) {
+        m_strTitle = windowTitle();
+    }
+    setWindowTitle(
+        QString("%1 \u2014 %2 %3%").arg(m_strTitle, QString::fromStdString(name)).arg(percent));
+    // The install runs on this thread: the title reaches the screen only if
+    // the window system hears of it now (input waits, as during any install).
+    QCoreApplication::processEvents(QEventLoop::ExcludeUserInputEvents);
+}
+
+void CInstallerDlg::EndProgress() {
+    if (!m_strTitle.isEmpty()) {
+        setWindowTitle(std::exchange(m_strTitle, QString()));
+    }
 }
 
 void CInstallerDlg::OnUndoLastInstall() {

@@ -11,6 +11,7 @@
 #include "platform/LineEnds.h"
 #include "platform/LogSink.h"
 #include "platform/MessageBoxHost.h"
+#include "platform/ProgressSink.h"
 #include "settings/ModPathDlg.h"
 #include "settings/SettingsInterfaces.h"
 #include "settings/SettingsStore.h"
@@ -28,6 +29,7 @@ namespace app {
 class CInstallerDlg : public QDialog,
                       public platform::CMessageBoxHost,
                       public platform::CLogSink,
+                      public platform::CProgressSink,
                       public settings::CSettingsWindow,
                       public settings::CModDirectoryContext {
     Q_OBJECT
@@ -100,6 +102,10 @@ class CInstallerDlg : public QDialog,
     void dragEnterEvent(QDragEnterEvent* event) override;
     void dropEvent(QDropEvent* event) override;
 
+    // platform::CProgressSink: the title says how far a big file has come.
+    void ShowProgress(const std::string& name, int percent) override;
+    void EndProgress() override;
+
   private:
     // Places the window's outer frame: its corner at left, top and its outer
     // size, the client area being that less the frame.
@@ -134,6 +140,8 @@ class CInstallerDlg : public QDialog,
     QMargins m_frame;
     // The modal run has begun: placing the window shows it from now on.
     bool m_bRunning = false;
+    // The title while no progress is shown.
+    QString m_strTitle;
     platform::CLineEndConverter m_lineEnds;
     // Drops that came while one was being installed, in order.
     std::deque<std::vector<std::string>> m_pendingDrops;

@@ -150,7 +150,8 @@ bool CArchiveReader::NextEntry(SEntry& entry) {
     return true;
 }
 
-std::uint64_t CArchiveReader::WriteData(platform::CFile& out, std::uint64_t limit) {
+std::uint64_t CArchiveReader::WriteData(platform::CFile& out, std::uint64_t limit,
+                                        const std::function<void(std::uint64_t)>& progress) {
     std::uint64_t written = 0;
     for (;;) {
         const void* block = nullptr;
@@ -184,6 +185,9 @@ std::uint64_t CArchiveReader::WriteData(platform::CFile& out, std::uint64_t limi
         }
         out.Write(block, static_cast<std::uint32_t>(size));
         written = end;
+        if (progress) {
+            progress(written);
+        }
     }
 }
 

@@ -1,6 +1,7 @@
 #pragma once
 
 #include <cstdint>
+#include <functional>
 #include <optional>
 #include <string>
 #include <vector>
@@ -48,7 +49,9 @@ class CArchiveReader {
     bool NextEntry(SEntry& entry);
     // Writes the current entry's data to out and returns its size; throws
     // CArchiveError when the data is damaged or would pass limit bytes.
-    std::uint64_t WriteData(platform::CFile& out, std::uint64_t limit);
+    // progress, when given, hears how many bytes are written so far.
+    std::uint64_t WriteData(platform::CFile& out, std::uint64_t limit,
+                            const std::function<void(std::uint64_t)>& progress = {});
     // The format libarchive found, e.g. "RAR5" or "GNU tar format".
     std::string FormatName() const;
 

@@ -9,6 +9,7 @@
 #include "RecordCommands.h"
 #include "StdoutLogSink.h"
 #include "TerminalMessageBoxHost.h"
+#include "TerminalProgress.h"
 #include "install/DryRunFileOperations.h"
 #include "install/InstallEngine.h"
 #include "install/InstallRecorder.h"
@@ -156,6 +157,10 @@ int InstallPaths(const SCliOptions& options, platform::CSettingsKeys& keys) {
                                        settings::ReadBackupDropsToKeep(keys));
     if (!options.m_bDryRun && !options.m_bNoRecord) {
         engine.SetRecorder(&recorder);
+    }
+    CTerminalProgress progress(stderr);
+    if (progress.IsShown()) {
+        engine.SetProgressSink(&progress);  // nothing to pay for where nobody sees it
     }
     engine.SetModDirectory(modDirectory);
     engine.SetMapCheck(true);

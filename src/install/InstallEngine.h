@@ -16,6 +16,7 @@
 #include "platform/FolderListing.h"
 #include "platform/LogSink.h"
 #include "platform/MessageBoxHost.h"
+#include "platform/ProgressSink.h"
 
 namespace zip {
 class CZipReader;
@@ -73,6 +74,8 @@ class CInstallEngine {
     void SetDropBudget(const SDropBudget& budget) { m_budget = budget; }
     // The file system the engine works on.
     platform::CFileOperations& FileOperations() { return m_fs; }
+    // Shows the progress of big files as they are unpacked (none: not shown).
+    void SetProgressSink(platform::CProgressSink* sink) { m_pProgress = sink; }
     // Records each drop for undo from now on (none: no record is kept).
     void SetRecorder(class CInstallRecorder* recorder) { m_pRecorder = recorder; }
     // Where each drop makes its private staging folder.
@@ -244,6 +247,7 @@ class CInstallEngine {
     std::string m_strStagingRoot;
     SDropBudget m_budget;
     class CInstallRecorder* m_pRecorder = nullptr;
+    platform::CProgressSink* m_pProgress = nullptr;
     // What the drop has taken on so far, against its budget.
     int m_nArchivesStaged = 0;
     std::uint64_t m_nEntriesExtracted = 0;

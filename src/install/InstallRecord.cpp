@@ -73,7 +73,10 @@ std::size_t SInstallRecord::ReplacedCount() const {
 std::string RecordLine(const std::vector<std::string>& fields) {
     std::string line;
     for (std::size_t i = 0; i < fields.size(); ++i) {
-        line += (i == 0 ? "" : "\t") + Escape(fields[i]);
+        if (i > 0) {
+            line += '\t';
+        }
+        line += Escape(fields[i]);
     }
     return line + "\n";
 }

@@ -42,7 +42,8 @@ void RemoveTreeQuietly(platform::CFileOperations& fs, const std::string& folder)
 std::string NewRecordId(int attempt) {
     std::string id = UtcNow("%Y%m%d-%H%M%S");
     if (attempt > 0) {
-        id += "-" + std::to_string(attempt);
+        id += '-';
+        id += std::to_string(attempt);
     }
     return id;
 }

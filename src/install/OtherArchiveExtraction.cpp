@@ -5,6 +5,8 @@
 
 #include "InstallEngine.h"
 #include "InstallPaths.h"
+#include "PackageLayout.h"
+#include "ProgressReport.h"
 #include "archive/ArchiveReader.h"
 #include "platform/File.h"
 #include "zip/ZipPathSplit.h"
@@ -80,7 +82,10 @@ std::string CInstallEngine::ExtractOther(const std::vector<std::string>& parts,
                 return "entry " + name + " could not be written (error " +
                        std::to_string(error.m_lOsError) + ")";
             }
-            const std::uint64_t written = reader.WriteData(out, room);
+            CProgressReport progress(m_pProgress, std::string(BaseName(relative)),
+                                     entry.m_nSize.value_or(0));
+            const std::uint64_t written =
+                reader.WriteData(out, room, [&](std::uint64_t done) { progress.Update(done); });
             room -= written;
             m_nBytesUnpacked += written;
             out.Close();

@@ -3,6 +3,7 @@
 #include "InstallEngine.h"
 #include "InstallPaths.h"
 #include "PackageLayout.h"
+#include "ProgressReport.h"
 #include "platform/Exception.h"
 #include "zip/ZipEntry.h"
 #include "zip/ZipException.h"
@@ -14,6 +15,17 @@ namespace {
 
 std::string EntryFault(const std::string& name, const std::string& what) {
     return "damaged: entry " + name + " " + what;
+}
+
+// The reader's progress callback carries no pointer of ours: the report of
+// the entry being extracted is found here (one thread, one entry at a time).
+thread_local CProgressReport* t_pEntryProgress = nullptr;
+
+bool ReportEntryProgress(std::uint32_t, std::uint32_t done, int) {
+    if (t_pEntryProgress) {
+        t_pEntryProgress->Update(done);
+    }
+    return true;
 }
 
 }  // namespace
@@ -88,7 +100,16 @@ std::string CInstallEngine::ExtractArchive(zip::CZipReader& reader, const std::s
         }
         std::string fault;
         try {
-            if (!reader.ExtractEntry(index, staging, true, {}, nullptr, 0, 0xFFFF)) {
+            CProgressReport progress(m_pProgress, std::string(BaseName(name)),
+                                     entry.m_nUncompressedSize);
+            t_pEntryProgress = &progress;
+            // Watched, the data goes in blocks of 1 MiB: as few writes as
+            // unwatched, and a report at most every block.
+            const bool whole = reader.ExtractEntry(
+                index, staging, true, {}, progress.IsShown() ? ReportEntryProgress : nullptr, 0,
+                progress.IsShown() ? 1u << 20 : 0xFFFFu);
+            t_pEntryProgress = nullptr;
+            if (!whole) {
                 fault = EntryFault(name, "ends before its declared size");
             }
         } catch (const zip::CZipException& error) {

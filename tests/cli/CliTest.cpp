@@ -244,3 +244,24 @@ TEST_F(Cli, ArchivesInstallReadOnlyAndNestedWhileADamagedOneIsReported) {
               std::string::npos);
     EXPECT_FALSE(Exists(m_temp / "cache/quarvel/__Orlimb_Temp"));
 }
+
+TEST_F(Cli, BigFilesShowProgressOnATerminalAndNowhereElse) {
+    RunTool(m_temp.Path(), {"python3", "-c",
+                            "import zipfile\n"
+                            "with zipfile.ZipFile('big.zip', 'w', zipfile.ZIP_DEFLATED) as z:\n"
+                            "    z.writestr('maps/big.bsp', bytes(24 << 20))\n"});
+    const SProcessResult result = Run({"--mod-dir", "hl/cstrike", "big.zip"});
+    EXPECT_EQ(result.m_nExitStatus, 0) << result.m_strErr;
+    EXPECT_EQ(result.m_strErr.find("Unpacking"), std::string::npos) << "not into a file";
+
+    // On a terminal (script(1) gives it one) the line is written and wiped again.
+    const std::string environment = "HOME='" + m_temp.Path() + "' XDG_CACHE_HOME='" +
+                                    (m_temp / "cache") + "' XDG_STATE_HOME='" + (m_temp / "state") +
+                                    "' XDG_CONFIG_HOME='" + (m_temp / "config") + "' ";
+    RunTool(m_temp.Path(), {"script", "-q", "-e", "-c",
+                            environment + QUARVEL_CLI_PATH + " --mod-dir hl/cstrike big.zip",
+                            m_temp / "terminal"});
+    const std::string shown = ReadFile(m_temp / "terminal");
+    EXPECT_NE(shown.find("\rUnpacking big.bsp "), std::string::npos) << shown;
+    EXPECT_NE(shown.find("%"), std::string::npos);
+}

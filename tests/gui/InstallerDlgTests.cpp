@@ -8,6 +8,7 @@
 #include <QMimeData>
 #include <QPlainTextEdit>
 #include <QPushButton>
+#include <QRegularExpression>
 #include <QScrollBar>
 #include <QTimer>
 #include <QUrl>
@@ -16,6 +17,7 @@
 #include <memory>
 
 #include "BspFixture.h"
+#include "Process.h"
 #include "WindowScript.h"
 #include "ZipFixture.h"
 #include "app/AboutBox.h"
@@ -87,6 +89,7 @@ class InstallerDlgTests : public QObject {
     void configureAndAboutFromButtonsAndMenus();
     void logPaneScrollsToItsLastLines();
     void undoLastInstallAsksThenPutsTheModDirectoryBack();
+    void aBigFileShowsItsProgressInTheTitle();
     void checkInstalledMapsFromTheToolsMenu();
 
   private:
@@ -446,6 +449,37 @@ void InstallerDlgTests::checkInstalledMapsFromTheToolsMenu() {
                                     "de_b needs 1 file that is not installed: de_b.wad\n"
                                     "2 maps checked, 1 with something missing.\n"));
     QVERIFY(!Exists(m_home->Mod() + "/de_b.wad"));
+}
+
+void InstallerDlgTests::aBigFileShowsItsProgressInTheTitle() {
+    StoreSettings(10, 20, 464, 634, false, true);
+    const std::string archive = m_home->Home().Elsewhere("downloads/big.zip");
+    MakeFolder(m_home->Home().Elsewhere("downloads"));
+    RunTool(m_home->Home().Elsewhere("downloads"),
+            {"python3", "-c",
+             "import zipfile\n"
+             "with zipfile.ZipFile('big.zip', 'w', zipfile.ZIP_DEFLATED) as z:\n"
+             "    z.writestr('maps/big.bsp', bytes(48 << 20))\n"});
+
+    CInstallerDlg dialog;
+    const QString title = dialog.windowTitle();
+    QStringList titles;
+    // Timers run while the title is shown: the window system hears of it.
+    QTimer watch;
+    QObject::connect(&watch, &QTimer::timeout, [&] { titles << dialog.windowTitle(); });
+    watch.start(1);
+    WhenModal<CInstallerDlg>([&](CInstallerDlg& window) {
+        Drop(window, archive);
+        When([&] { return LogText(window).contains("Finished Installing files."); },
+             [&] { Button(window, "id1")->click(); });
+    });
+    dialog.DoModal();
+
+    QVERIFY2(titles.filter(QRegularExpression(QString("^") + QRegularExpression::escape(title) +
+                                              QString::fromUtf8(" \u2014 big.bsp [0-9]+%$")))
+                     .size() > 0,
+             qPrintable(titles.join(" | ").left(500)));
+    QCOMPARE(dialog.windowTitle(), title);
 }
 
 QTEST_MAIN(InstallerDlgTests)
