@@ -213,6 +213,31 @@ class Bench:
         self.time_row("install with record and backups", ours, peer, "without them",
                       "time ≤ 1.15×", 1.15)
 
+    def undo_cost(self):
+        """Undo of a 10,000-file drop against rm -rf of the same files (the
+        drop replaced nothing, so there is nothing to copy back)."""
+        source = os.path.join(self.data, "many")
+        state = os.path.join(self.scratch, "home", "undo-state")
+        env = dict(self.env, XDG_STATE_HOME=state)
+
+        def quarvel():
+            mod = self.out("undo")
+            run([self.tool("quarvel-cli"), "--answer", "yes", "--mod-dir", mod, source], env=env)
+            sync()
+            return run([self.tool("quarvel-cli"), "--mod-dir", mod, "--undo"], env=env)[0]
+
+        def rm():
+            mod = self.out("undo")
+            run(["cp", "-r", source + "/.", mod])
+            sync()
+            return run(["rm", "-rf", mod])[0]
+
+        ours, (peer,) = self.paired(quarvel, [rm])
+        self.done("undo")
+        shutil.rmtree(state, ignore_errors=True)
+        self.progress("undo")
+        self.time_row("undo of a 10,000-file drop", ours, peer, "rm -rf", "time ≤ 1.0×", 1.0)
+
     def install_from_zip(self):
         archive = os.path.join(self.data, "many.zip")
 
@@ -398,6 +423,7 @@ class Bench:
         if "install" in parts:
             self.install_from_folder()
             self.record_cost()
+            self.undo_cost()
             self.install_from_zip()
             self.one_folder()
         # Removed before the rest: tens of thousands of small files.
