@@ -269,8 +269,9 @@ void CZipCatalog::CheckDataDescriptor() {
             }
         }
     }
-    m_volume.ThrowError(kErrBadArchive,
-                        "the data descriptor of {entry} does not match the central directory");
+    // A descriptor that contradicts the central directory changes nothing: the
+    // data has just been checked against the central directory's CRC-32 and
+    // sizes, which is what every other reader trusts.
 }
 
 void CZipCatalog::CloseCatalogEntry() {
