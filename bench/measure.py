@@ -339,14 +339,47 @@ class Bench:
                         env=self.env, memory=True)[1] / 1024)
         self.progress("memory")
         small, large = peaks["big.zip"], peaks["big3.zip"]
-        self.rows.append(("memory, big.zip", self.stat(small, "MiB"), "—", "—", "≤ 32 MiB",
-                          self.met(statistics.median(small) <= 32)))
+        self.rows.append(("memory, big.zip", self.stat(small, "MiB"), "—", "—", "≤ 40 MiB",
+                          self.met(statistics.median(small) <= 40)))
         ratios = [b / a for a, b in zip(small, large)]
         self.rows.append(("memory, big.zip × 3", self.stat(large, "MiB"),
                           "big.zip " + self.stat(small, "MiB"), self.stat(ratios, "×"),
-                          "≤ 32 MiB, within 10 %",
-                          self.met(statistics.median(large) <= 32 and
+                          "≤ 40 MiB, within 10 %",
+                          self.met(statistics.median(large) <= 40 and
                                    abs(statistics.median(ratios) - 1) <= 0.1)))
+
+    def syscalls(self):
+        """System calls per file of unpacking the 10,000-file archive, counted
+        by strace -c -f (children included) for Quarvel's reader, Quarvel's
+        whole install and the peers; one run each, as the counts hardly vary.
+        Each count includes the program's start, a few hundred calls."""
+        if shutil.which("strace") is None:
+            print("bench: strace is not installed; no system-call counts", file=sys.stderr)
+            return
+        archive = os.path.join(self.data, "many.zip")
+        files = len(corpus.many_files(0))
+
+        def count(command, env=None):
+            with tempfile.NamedTemporaryFile("r") as summary:
+                run(["strace", "-f", "-c", "-o", summary.name] + command, env=env)
+                for line in summary:
+                    words = line.split()
+                    if words and words[-1] == "total":
+                        return int(words[3]) / files
+            raise Failure(f"strace gave no total for {' '.join(command)}")
+
+        ours = count([self.tool("bench_extract"), archive, self.out("syscalls")])
+        install = count([self.tool("quarvel-cli"), "--answer", "yes", "--mod-dir",
+                         self.out("syscalls"), archive], env=self.env)
+        unz = count(["unzip", "-qo", archive, "-d", self.out("syscalls")])
+        tar = count(["bsdtar", "-xf", archive, "-C", self.out("syscalls")])
+        self.done("syscalls")
+        self.progress("system calls")
+        for label, value in (("extract many", ours), ("install from zip", install)):
+            for peer, theirs in (("unzip", unz), ("bsdtar", tar)):
+                self.rows.append((f"system calls per file, {label}", f"{value:.1f}",
+                                  f"{peer} {theirs:.1f}", f"{value / theirs:.2f}×",
+                                  "— (for comparison)", "—"))
 
     # --- the table ----------------------------------------------------------
 
@@ -420,6 +453,8 @@ class Bench:
             self.extract_other("big.rar", "extract RAR")
             self.extract("big64.zip", "extract Zip64", "unzip", 1.1)
             self.extract("bigbz2.zip", "extract bzip2", "unzip", 1.1)
+        if "syscalls" in parts:
+            self.syscalls()
         if "install" in parts:
             self.install_from_folder()
             self.record_cost()
@@ -439,7 +474,7 @@ class Bench:
             self.memory()
 
 
-PARTS = ("extract", "install", "scan", "mapcheck", "log", "memory")
+PARTS = ("extract", "syscalls", "install", "scan", "mapcheck", "log", "memory")
 
 
 def main():

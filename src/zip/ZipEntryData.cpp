@@ -4,6 +4,8 @@
 #include <zlib.h>
 
 #include <algorithm>
+#include <cstring>
+#include <new>
 
 #include "ZipAttributes.h"
 #include "ZipDecoder.h"
@@ -23,6 +25,27 @@ constexpr const char* kYieldsMore =
     "the compressed data of {entry} yields more than its declared size";
 constexpr const char* kDataCut = "the archive ends inside the data of {entry}";
 
+// Grows a block kept across entries to hold size bytes: in powers of two, so
+// that a run of ever larger entries does not replace it each time. False when
+// memory is short; the entry is then read as a stream, which needs less.
+bool Reserve(CZipBuffer& block, std::uint32_t size) {
+    if (block.Size() >= size) {
+        return true;
+    }
+    std::uint32_t capacity = 1u << 16;
+    while (capacity < size) {
+        capacity <<= 1;
+    }
+    try {
+        block.Allocate(
+            static_cast<std::uint32_t>(std::min<std::uint64_t>(capacity, kWholeEntryLimit)));
+        return true;
+    } catch (const std::bad_alloc&) {
+        block.Release();
+        return false;
+    }
+}
+
 }  // namespace
 
 bool CZipReader::OpenEntry(int index) {
@@ -38,16 +61,14 @@ bool CZipReader::OpenEntry(int index) {
     if (auto unsupported = CheckEntrySupported(index)) {
         throw *unsupported;
     }
-    // No larger than the entry's data, so a small entry costs a small block.
-    m_bufRead.Allocate(static_cast<std::uint32_t>(
-        std::clamp<std::uint64_t>(entry.m_nCompressedSize, 1, kReadChunk)));
     m_catalog.OpenCatalogEntry(index);
     if (entry.m_nMethod == CZipEntry::kMethodStored &&
         entry.m_nCompressedSize != entry.m_nUncompressedSize) {
         ThrowError(kErrBadArchive, "the sizes of {entry}, which is stored, disagree");
     }
-    m_pDecoder = MakeZipDecoder(entry.m_nMethod, entry.m_nUncompressedSize,
+    m_pDecoder = MakeZipDecoder(entry.m_nMethod, entry.m_nCompressedSize, entry.m_nUncompressedSize,
                                 m_bTrackAllocations ? &m_allocations : nullptr);
+    m_nWhole = m_pDecoder && m_pDecoder->TakesWholeEntry() ? kWholeToTry : kWholeNo;
     m_bStreamEnded = false;
     m_pInput = nullptr;
     m_nInputLeft = 0;
@@ -83,6 +104,13 @@ std::uint32_t CZipReader::ReadEntryData(unsigned char* buffer, std::uint32_t len
     // Never more than the entry declares: whether a stream would yield more is
     // looked at once, when the entry is closed.
     auto room = static_cast<std::size_t>(std::min<std::uint64_t>(length, m_nUncompressedLeft));
+    if (const unsigned char* whole = WholeEntryData()) {
+        // Checked whole already, its CRC-32 with it.
+        const CZipEntry& entry = *m_catalog.CurrentEntry();
+        std::memcpy(buffer, whole + (entry.m_nUncompressedSize - m_nUncompressedLeft), room);
+        m_nUncompressedLeft -= room;
+        return static_cast<std::uint32_t>(room);
+    }
     unsigned char* out = buffer;
     if (!m_pDecoder) {
         // Stored data goes straight into the caller's buffer; its two sizes are equal.
@@ -100,8 +128,60 @@ std::uint32_t CZipReader::ReadEntryData(unsigned char* buffer, std::uint32_t len
         ThrowError(kErrBadArchive, "the compressed data of {entry} ends before its declared size");
     }
     // One pass over everything delivered: the checksum runs on whole blocks.
-    m_nRunningCrc = crc32(m_nRunningCrc, buffer, delivered);
+    m_nRunningCrc = UpdateZipCrc(m_nRunningCrc, buffer, delivered);
     return delivered;
+}
+
+const unsigned char* CZipReader::WholeEntryData() {
+    if (m_nWhole == kWholeToTry) {
+        DecodeWholeEntry();
+    }
+    return m_nWhole == kWholeDecoded ? m_bufWholeOut.Data() : nullptr;
+}
+
+void CZipReader::DecodeWholeEntry() {
+    m_nWhole = kWholeNo;
+    const CZipEntry& entry = *m_catalog.CurrentEntry();
+    // Both sizes are at most kWholeEntryLimit, or the decoder would not take
+    // the entry whole: no block grows past it, whatever the archive declares.
+    const auto inSize = static_cast<std::uint32_t>(m_nCompressedLeft);
+    const auto outSize = static_cast<std::uint32_t>(m_nUncompressedLeft);
+    if (!Reserve(m_bufWholeIn, inSize)) {
+        return;
+    }
+    // Read in the chunks a stream is read in, so that a read that fails is
+    // met only where the stream would have needed its bytes.
+    std::uint32_t got = 0;
+    try {
+        while (m_nCompressedLeft > 0) {
+            const auto chunk =
+                static_cast<std::uint32_t>(std::min<std::uint64_t>(m_nCompressedLeft, kReadChunk));
+            m_volume.ReadBytes(m_bufWholeIn.Data() + got, chunk, false, kDataCut);
+            m_nCompressedLeft -= chunk;
+            got += chunk;
+        }
+    } catch (...) {
+        m_pReadFault = std::current_exception();
+    }
+    m_pInput = m_bufWholeIn.Data();
+    m_nInputLeft = got;
+    if (m_pReadFault || !Reserve(m_bufWholeOut, outSize)) {
+        return;
+    }
+    // Whatever libdeflate refuses, or yields in another size or with another
+    // CRC-32, is decoded again as a stream from the same bytes: the stream's
+    // verdict and its partial output are the ones a damaged entry gets.
+    if (!m_pDecoder->DecodeWhole(m_pInput, got, m_bufWholeOut.Data(), outSize)) {
+        return;
+    }
+    const std::uint32_t crc = UpdateZipCrc(0, m_bufWholeOut.Data(), outSize);
+    if (crc != entry.m_nCrc32) {
+        return;
+    }
+    m_nRunningCrc = crc;
+    m_bStreamEnded = true;
+    m_nInputLeft = 0;
+    m_nWhole = kWholeDecoded;
 }
 
 void CZipReader::DecodeStep(unsigned char*& out, std::size_t& room) {
@@ -131,6 +211,14 @@ void CZipReader::DecodeStep(unsigned char*& out, std::size_t& room) {
 }
 
 void CZipReader::RefillInput() {
+    if (m_pReadFault) {
+        std::rethrow_exception(std::exchange(m_pReadFault, nullptr));
+    }
+    if (m_bufRead.IsEmpty()) {
+        // No larger than the entry's data, so a small entry costs a small block.
+        m_bufRead.Allocate(static_cast<std::uint32_t>(
+            std::clamp<std::uint64_t>(m_nCompressedLeft, 1, kReadChunk)));
+    }
     const auto chunk =
         static_cast<std::uint32_t>(std::min<std::uint64_t>(m_nCompressedLeft, m_bufRead.Size()));
     m_volume.ReadBytes(m_bufRead.Data(), chunk, false, kDataCut);
@@ -209,6 +297,8 @@ void CZipReader::ReleaseEntry() {
     m_pDecoder.reset();
     m_catalog.CloseCatalogEntry();
     m_bufRead.Release();
+    m_nWhole = kWholeNo;
+    m_pReadFault = nullptr;
     m_nEntryState = kNoEntry;
     m_allocations.ReleaseAll();
 }

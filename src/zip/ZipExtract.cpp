@@ -70,6 +70,22 @@ bool CZipReader::ExtractEntry(int index, const std::string& targetDir, bool full
         }
         const auto total = static_cast<std::uint32_t>(
             progress ? std::min<std::uint64_t>(entry.m_nUncompressedSize, UINT32_MAX) : 0);
+        if (const unsigned char* whole = WholeEntryData()) {
+            // Decoded and checked whole: written from where it lies, in one
+            // write, or in blocks of bufferSize for a watcher.
+            const auto size = static_cast<std::uint32_t>(entry.m_nUncompressedSize);
+            const std::uint32_t block = progress ? bufferSize : size;
+            for (std::uint32_t done = 0; done < size;) {
+                const std::uint32_t part = std::min(block, size - done);
+                out.Write(whole + done, part);
+                done += part;
+                m_nUncompressedLeft -= part;
+                if (progress && !progress(total, done, userData)) {
+                    break;
+                }
+            }
+            return CloseEntryFile(out) == 1;
+        }
         // The data is read in chunks of bufferSize. Without a progress callback
         // nobody watches the file grow chunk by chunk, so chunks are gathered
         // into writes of about kWriteBatch bytes; room for one chunk more than

@@ -62,6 +62,8 @@ void CZipReader::CloseArchive(bool afterException) {
         CloseEntry({}, false);
     }
     m_catalog.Clear();
+    m_bufWholeIn.Release();
+    m_bufWholeOut.Release();
     m_volume.CloseVolume(afterException);
 }
 

@@ -2,6 +2,7 @@
 
 #include <cstddef>
 #include <cstdint>
+#include <exception>
 #include <memory>
 #include <optional>
 #include <string>
@@ -100,6 +101,12 @@ class CZipReader {
     void ReleaseEntry();
     // Reads the next chunk of the entry's compressed data as the input.
     void RefillInput();
+    // Decodes the entry whole when its decoder would rather, and it can be
+    // checked whole. Otherwise the compressed data read for it is left as the
+    // stream's input, so the stream meets what it would have met reading it.
+    void DecodeWholeEntry();
+    // The whole decoded entry, or null when it is decoded as a stream.
+    const unsigned char* WholeEntryData();
 
     bool m_bTrackAllocations = true;
     // The method's decoder; none for stored data.
@@ -111,6 +118,15 @@ class CZipReader {
     std::uint64_t m_nCompressedLeft = 0;
     std::uint32_t m_nRunningCrc = 0;
     CZipBuffer m_bufRead;
+    enum EWhole : unsigned char { kWholeNo, kWholeToTry, kWholeDecoded };
+    EWhole m_nWhole = kWholeNo;
+    // An entry decoded whole: its compressed data and what it yields. Kept
+    // across entries and never larger than kWholeEntryLimit each.
+    CZipBuffer m_bufWholeIn;
+    CZipBuffer m_bufWholeOut;
+    // A read of compressed data that failed while the entry was read ahead
+    // for a whole decode, raised where the stream would have read it.
+    std::exception_ptr m_pReadFault;
     CZipVolume m_volume;
     CZipAllocationList m_allocations;
     EntryState m_nEntryState = kNoEntry;
