@@ -14,6 +14,18 @@ if(QUARVEL_BUILD_GUI)
     endforeach()
 endif()
 
+if(WIN32)
+    # The Windows zip: both programs and the README at its top, nothing to install.
+    install(FILES ${PROJECT_SOURCE_DIR}/README.md DESTINATION .)
+    set(CPACK_PACKAGE_NAME "quarvel")
+    set(CPACK_PACKAGE_VERSION "${PROJECT_VERSION}")
+    set(CPACK_PACKAGE_FILE_NAME "quarvel-${PROJECT_VERSION}-win64")
+    set(CPACK_INCLUDE_TOPLEVEL_DIRECTORY OFF)
+    set(CPACK_GENERATOR "ZIP")
+    include(CPack)
+    return()
+endif()
+
 # The command line's manual page, its version filled in from the project's.
 configure_file(${PROJECT_SOURCE_DIR}/docs/quarvel-cli.1.in ${PROJECT_BINARY_DIR}/quarvel-cli.1
                @ONLY)

@@ -14,7 +14,11 @@ namespace {
 std::string UtcNow(const char* format) {
     const std::time_t now = std::chrono::system_clock::to_time_t(std::chrono::system_clock::now());
     std::tm parts{};
+#ifdef _WIN32
+    gmtime_s(&parts, &now);
+#else
     gmtime_r(&now, &parts);
+#endif
     char text[64];
     std::strftime(text, sizeof text, format, &parts);
     return text;

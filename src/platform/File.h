@@ -46,7 +46,8 @@ class CFile {
   private:
     [[noreturn]] void ThrowLastError() const;
 
-    int m_hFile = -1;
+    // A descriptor on Linux, a HANDLE on Windows; -1 when closed.
+    std::intptr_t m_hFile = -1;
     std::string m_strFilePath;
 };
 

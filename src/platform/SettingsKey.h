@@ -29,6 +29,15 @@ struct CSettingsValue {
     std::string m_strData;
 };
 
+// The number a DWORD value's four little-endian bytes hold.
+inline std::uint32_t DwordOf(const std::string& bytes) {
+    std::uint32_t value = 0;
+    for (std::size_t i = 0; i < 4 && i < bytes.size(); ++i) {
+        value |= static_cast<std::uint32_t>(static_cast<unsigned char>(bytes[i])) << (8 * i);
+    }
+    return value;
+}
+
 // A settings key, opened and closed within one operation as a registry key
 // is. Errors are Windows numbers on every platform. One object holds at most
 // one open key; opening another closes the first, and a key still open when

@@ -1,5 +1,8 @@
 #include "TextCase.h"
 
+#ifdef _WIN32
+#include <windows.h>
+#endif
 #include <locale.h>
 #include <clocale>
 #include <cstdint>
@@ -68,6 +71,20 @@ void AppendUtf8(std::string& out, char32_t cp) {
     }
 }
 
+#ifdef _WIN32
+char32_t LowerCodePoint(char32_t cp) {
+    if (cp < 0x80) {
+        return (cp >= 'A' && cp <= 'Z') ? cp + ('a' - 'A') : cp;
+    }
+    if (cp > 0xFFFF) {
+        return cp;
+    }
+    // The system's own table, which its file names are compared by.
+    wchar_t unit = static_cast<wchar_t>(cp);
+    ::CharLowerBuffW(&unit, 1);
+    return static_cast<char32_t>(unit);
+}
+#else
 // The C library's Unicode case table, independent of the process locale.
 locale_t UnicodeLocale() {
     static const locale_t locale = newlocale(LC_CTYPE_MASK, "C.UTF-8", static_cast<locale_t>(0));
@@ -84,6 +101,7 @@ char32_t LowerCodePoint(char32_t cp) {
     }
     return static_cast<char32_t>(towlower_l(static_cast<wint_t>(cp), locale));
 }
+#endif
 
 // Decodes the next character of a name for comparison: folded code point, or
 // for an invalid byte a value outside Unicode that still compares exactly.

@@ -487,11 +487,7 @@ ErrorCode CPosixSettingsKey::QueryDword(const std::string& name, std::uint32_t& 
     if (found.m_eType != ESettingsValueType::kDword) {
         return kErrorUnsupportedType;
     }
-    value = 0;
-    for (std::size_t i = 0; i < 4; ++i) {
-        value |= static_cast<std::uint32_t>(static_cast<unsigned char>(found.m_strData[i]))
-                 << (8 * i);
-    }
+    value = DwordOf(found.m_strData);
     return kErrorSuccess;
 }
 
