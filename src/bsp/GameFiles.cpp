@@ -7,6 +7,7 @@
 #include "TextFile.h"
 #include "platform/FileSystem.h"
 #include "platform/FolderListing.h"
+#include "platform/PathSeparator.h"
 #include "platform/TextCase.h"
 
 namespace bsp {
@@ -40,7 +41,7 @@ bool SplitRelative(std::string_view path, std::vector<std::string>& components) 
 }
 
 std::string Join(const std::string& folder, std::string_view name) {
-    return folder + "/" + std::string(name);
+    return folder + platform::kPathSeparator + std::string(name);
 }
 
 // A loose file is read whole, a pak entry within its bounds.
@@ -51,15 +52,16 @@ std::uint64_t GameFileLength(const SGameFile& file) {
 }  // namespace
 
 CGameFiles::CGameFiles(const std::string& modDir) : m_strModDir(platform::ResolvePath(modDir)) {
-    while (m_strModDir.size() > 1 && m_strModDir.back() == '/') {
+    while (m_strModDir.size() > 1 && m_strModDir.back() == platform::kPathSeparator) {
         m_strModDir.pop_back();
     }
     m_searchFolders.push_back(m_strModDir);
-    const std::size_t slash = m_strModDir.rfind('/');
+    const std::size_t slash = m_strModDir.rfind(platform::kPathSeparator);
     if (slash == std::string::npos) {
         return;
     }
-    const std::string parent = slash == 0 ? std::string("/") : m_strModDir.substr(0, slash);
+    const std::string parent =
+        slash == 0 ? std::string(1, platform::kPathSeparator) : m_strModDir.substr(0, slash);
     const std::string modName = m_strModDir.substr(slash + 1);
     AddSearchFolder(parent, modName + "_downloads");
     AddSearchFolder(parent, modName + "_addon");
@@ -131,7 +133,8 @@ std::string CGameFiles::FindEntry(const std::string& folder, std::string_view na
     if (listing.m_folders.contains(real) != wantFolder) {
         return {};
     }
-    return folder == "/" ? "/" + real : Join(folder, real);
+    return folder.size() == 1 && folder[0] == platform::kPathSeparator ? folder + real
+                                                                       : Join(folder, real);
 }
 
 const std::vector<CGameFiles::SPak>& CGameFiles::Paks(std::size_t searchFolder) {

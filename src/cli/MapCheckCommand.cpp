@@ -8,6 +8,7 @@
 #include "bsp/MapCheck.h"
 #include "platform/FileSystem.h"
 #include "platform/LineEnds.h"
+#include "platform/PathSeparator.h"
 #include "platform/TextCase.h"
 
 namespace cli {
@@ -81,21 +82,23 @@ std::string FindMapByName(bsp::CGameFiles& files, const std::string& name) {
 }  // namespace
 
 bool IsMapPath(const std::string& map) {
-    return map.find('/') != std::string::npos ||
+    return map.find_first_of("/\\") != std::string::npos ||
            (map.size() > 4 && platform::EqualsNoCase(map.substr(map.size() - 4), ".bsp") &&
             platform::PathKind(map) == 1);
 }
 
 std::string ModDirectoryOfMap(const std::string& mapPath) {
     const std::string path = platform::ResolvePath(platform::NormalisePath(mapPath));
-    const std::size_t slash = path.rfind('/');
-    const std::size_t folderStart =
-        slash == std::string::npos || slash == 0 ? std::string::npos : path.rfind('/', slash - 1);
+    const std::size_t slash = path.rfind(platform::kPathSeparator);
+    const std::size_t folderStart = slash == std::string::npos || slash == 0
+                                        ? std::string::npos
+                                        : path.rfind(platform::kPathSeparator, slash - 1);
     if (folderStart == std::string::npos ||
         !platform::EqualsNoCase(path.substr(folderStart + 1, slash - folderStart - 1), "maps")) {
         return {};
     }
-    return folderStart == 0 ? "/" : path.substr(0, folderStart);
+    return folderStart == 0 ? std::string(1, platform::kPathSeparator)
+                            : path.substr(0, folderStart);
 }
 
 int CheckMaps(const std::vector<std::string>& maps, const std::string& modDirectory, bool json,
@@ -124,8 +127,8 @@ int CheckMaps(const std::vector<std::string>& maps, const std::string& modDirect
         } else {
             bsp::SMapCheck& missing = checks.emplace_back();
             missing.m_strMap = map;
-            missing.m_strError =
-                "there is no such map in " + checker.Files().ModDirectory() + "/maps";
+            missing.m_strError = "there is no such map in " + checker.Files().ModDirectory() +
+                                 platform::kPathSeparator + "maps";
         }
     }
 

@@ -2,6 +2,7 @@
 
 #include "InstallPaths.h"
 #include "PackageLayout.h"
+#include "platform/PathSeparator.h"
 #include "platform/TextCase.h"
 
 namespace install {
@@ -17,7 +18,8 @@ CDryRunFileOperations::CDryRunFileOperations(platform::CFileOperations& real, st
 
 bool CDryRunFileOperations::InModDir(const std::string& path) const {
     return platform::EqualsNoCase(path.substr(0, m_strModDir.size()), m_strModDir) &&
-           (path.size() == m_strModDir.size() || path[m_strModDir.size()] == '/');
+           (path.size() == m_strModDir.size() ||
+            path[m_strModDir.size()] == platform::kPathSeparator);
 }
 
 bool CDryRunFileOperations::Made(const std::set<std::string>& made, const std::string& path) const {
@@ -28,9 +30,10 @@ std::vector<platform::CFolderEntry> CDryRunFileOperations::ListFolder(const std:
                                                                       std::string_view pattern) {
     std::vector<platform::CFolderEntry> entries = m_real.ListFolder(folder, pattern);
     // The folders the drop would have made show where they would be.
-    const std::string prefix = platform::LowerCase(folder) + "/";
+    const std::string prefix = platform::LowerCase(folder) + platform::kPathSeparator;
     for (const std::string& made : m_folders) {
-        if (made.starts_with(prefix) && made.find('/', prefix.size()) == std::string::npos) {
+        if (made.starts_with(prefix) &&
+            made.find(platform::kPathSeparator, prefix.size()) == std::string::npos) {
             const std::string name = made.substr(prefix.size());
             if (platform::WildcardMatch(pattern, name)) {
                 entries.push_back({name, JoinPath(folder, name), true, false});

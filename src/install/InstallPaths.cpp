@@ -27,7 +27,7 @@ bool EndsWithPartNumber(std::string_view lower) {
 }  // namespace
 
 bool IsArchivePath(std::string_view path) {
-    const std::string lower = platform::LowerCase(path.substr(path.rfind('/') + 1));
+    const std::string lower = platform::LowerCase(path.substr(path.find_last_of("/\\") + 1));
     for (const std::string_view extension : {".zip", ".rar", ".7z", ".tar", ".tgz", ".tbz", ".tbz2",
                                              ".txz", ".tar.gz", ".tar.bz2", ".tar.xz"}) {
         if (lower.ends_with(extension)) {

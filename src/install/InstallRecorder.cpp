@@ -7,6 +7,7 @@
 
 #include "InstallPaths.h"
 #include "InstallRecord.h"
+#include "platform/PathSeparator.h"
 
 namespace install {
 namespace {
@@ -69,8 +70,10 @@ bool CInstallRecorder::Begin(const std::string& kind, const std::string& modDir,
         folder = parent.size() < folder.size() && parent.size() > 1 ? parent : std::string();
     }
     // Every missing level, from the top: ~/.local/state may not be there yet.
-    for (std::size_t slash = m_strRecordsFolder.find('/', 1);;
-         slash = m_strRecordsFolder.find('/', slash + 1)) {
+    // (On Windows the drive, "C:\", is the top.)
+    constexpr char kSlash = platform::kPathSeparator;
+    for (std::size_t slash = m_strRecordsFolder.find(kSlash, kSlash == '/' ? 1 : 3);;
+         slash = m_strRecordsFolder.find(kSlash, slash + 1)) {
         m_fs.CreatePrivateDirectory(m_strRecordsFolder.substr(0, slash));
         if (slash == std::string::npos) {
             break;
