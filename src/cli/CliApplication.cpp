@@ -164,6 +164,7 @@ int InstallPaths(const SCliOptions& options, platform::CSettingsKeys& keys) {
     }
     engine.SetModDirectory(modDirectory);
     engine.SetMapCheck(true);
+    engine.SetDryRun(options.m_bDryRun);
     engine.InstallPaths(paths);
     if (options.m_bDryRun) {
         PrintDryRun(dryRun);

@@ -82,6 +82,10 @@ class CInstallEngine {
     void SetStagingBase(const std::string& stagingBase) { m_strStagingBase = stagingBase; }
     // After each package, log whether each map it installed has all it needs.
     void SetMapCheck(bool bCheck) { m_bMapCheck = bCheck; }
+    // The file operations only pretend to write the mod directory: the log
+    // says what would be made, and maps are not checked against files that
+    // are not there.
+    void SetDryRun(bool bDryRun) { m_bDryRun = bDryRun; }
 
     // --- the drop: handles the paths in order, as one drop ---
     void InstallPaths(const std::vector<std::string>& paths);
@@ -260,6 +264,7 @@ class CInstallEngine {
     void NoteInstalledMap(const std::string& source, const std::string& destination);
     void CheckInstalledMaps(std::size_t firstMap);
     bool m_bMapCheck = false;
+    bool m_bDryRun = false;
     std::vector<bsp::SInstalledMap> m_installedMaps;
 };
 

@@ -50,7 +50,7 @@ void CInstallEngine::CreateConfirmedFolder(const std::string& path) {
         if (m_pRecorder) {
             m_pRecorder->FolderCreated(m_fs.ResolvePath(path));
         }
-        Log("Directory \"" + path + "\" created.\r\n");
+        Log("Directory \"" + path + (m_bDryRun ? "\" would be created.\r\n" : "\" created.\r\n"));
     } else if (error != platform::kErrorAlreadyExists) {
         Log("Directory \"" + path + "\" could not be created (error " + std::to_string(error) +
             ").\r\n");

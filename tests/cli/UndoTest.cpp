@@ -8,6 +8,7 @@
 #include <filesystem>
 #include <map>
 
+#include "BspFixture.h"
 #include "CliProcess.h"
 #include "TempFolder.h"
 #include "ZipFixture.h"
@@ -147,6 +148,37 @@ TEST_F(Undo, ADryRunWritesNothingAndSaysWhatWouldHappen) {
     // The questions are asked as in a real drop: the folder it would make once.
     EXPECT_EQ(result.m_strErr.find("Directory \"" + Mod("sound/de_x") + "\" is included"),
               result.m_strErr.rfind("Directory \"" + Mod("sound/de_x") + "\" is included"));
+}
+
+TEST_F(Undo, ADryRunLeavesTheMapCheckToTheRealInstall) {
+    // A new map whose WAD comes with it, and the package's own folder for it.
+    MakeMap(m_temp / "pkg3/maps/de_new.bsp", {{World({{"wad", "\\half-life\\de_new.wad"}})}});
+    MakeWad(m_temp / "pkg3/de_new.wad", {});
+    WriteFile(m_temp / "pkg3/sound/de_new/rain.wav", "rain");
+    const auto before = Snapshot();
+
+    SProcessResult result =
+        Run({"--mod-dir", "hl/cstrike", "--answer", "yes", "--dry-run", "pkg3"});
+    EXPECT_EQ(result.m_nExitStatus, 0) << result.m_strErr;
+    EXPECT_EQ(Snapshot(), before);
+    EXPECT_NE(result.m_strOut.find("de_new: checked after a real install, not in a dry run.\n"),
+              std::string::npos)
+        << result.m_strOut;
+    EXPECT_EQ(result.m_strOut.find("de_new could not"), std::string::npos) << result.m_strOut;
+    EXPECT_EQ(result.m_strOut.find("de_new needs"), std::string::npos) << result.m_strOut;
+    EXPECT_NE(result.m_strOut.find("Directory \"" + Mod("sound/de_new") + "\" would be created.\n"),
+              std::string::npos)
+        << result.m_strOut;
+    EXPECT_EQ(result.m_strOut.find("\" created."), std::string::npos) << result.m_strOut;
+
+    // The real install makes the folder and checks the map with its WAD in place.
+    result = Run({"--mod-dir", "hl/cstrike", "--answer", "yes", "pkg3"});
+    EXPECT_EQ(result.m_nExitStatus, 0) << result.m_strErr;
+    EXPECT_NE(result.m_strOut.find("Directory \"" + Mod("sound/de_new") + "\" created.\n"),
+              std::string::npos)
+        << result.m_strOut;
+    EXPECT_NE(result.m_strOut.find("de_new: everything it needs is present.\n"), std::string::npos)
+        << result.m_strOut;
 }
 
 TEST_F(Undo, OldBackupsArePrunedAndRecordsAreNeverFollowedThroughLinks) {
