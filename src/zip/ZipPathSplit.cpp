@@ -5,6 +5,7 @@
 #include "ZipNameCodec.h"
 #include "platform/FileSystem.h"
 #include "platform/PathSeparator.h"
+#include "platform/TextCase.h"
 
 namespace zip {
 namespace {
@@ -64,22 +65,61 @@ std::string CZipPathSplit::NameExt(std::string_view path) {
     return split.m_strName + split.m_strExt;
 }
 
+namespace {
+
+#ifdef _WIN32
+// Windows drops trailing dots and spaces from a name ("..." and ".. " mean
+// ".."), takes "name:stream" for a stream of another file, and gives every
+// folder the devices CON, NUL, COM1 and the rest, whatever follows a dot.
+bool IsSafeWindowsComponent(std::string_view component) {
+    if (component.find(':') != std::string_view::npos) {
+        return false;
+    }
+    const std::size_t kept = component.find_last_not_of(". ");
+    if (component != "." && kept == std::string_view::npos && !component.empty()) {
+        return false;
+    }
+    std::string base(component.substr(0, component.find('.')));
+    while (!base.empty() && base.back() == ' ') {
+        base.pop_back();
+    }
+    base = platform::LowerCase(base);
+    for (const char* device : {"con", "prn", "aux", "nul", "conin$", "conout$"}) {
+        if (base == device) {
+            return false;
+        }
+    }
+    return !((base.starts_with("com") || base.starts_with("lpt")) && base.size() == 4 &&
+             base[3] >= '0' && base[3] <= '9');
+}
+#endif
+
+}  // namespace
+
 bool IsConfinedEntryName(std::string_view name) {
     // Converted names are UTF-8; one that is not was flagged so falsely.
     if (name.find('\0') != std::string_view::npos ||
         !IsValidUtf8(reinterpret_cast<const unsigned char*>(name.data()), name.size())) {
         return false;
     }
+    // Both separators count, whichever this platform uses: a name is judged
+    // as strictly wherever it came from.
     const std::string relative = CZipPathSplit::PathNoDrive(name);
     std::size_t start = 0;
     while (start <= relative.size()) {
-        std::size_t end = relative.find(kSeparator, start);
+        std::size_t end = relative.find_first_of("/\\", start);
         if (end == std::string::npos) {
             end = relative.size();
         }
-        if (relative.compare(start, end - start, "..") == 0) {
+        const std::string_view component = std::string_view(relative).substr(start, end - start);
+        if (component == "..") {
             return false;
         }
+#ifdef _WIN32
+        if (!IsSafeWindowsComponent(component)) {
+            return false;
+        }
+#endif
         start = end + 1;
     }
     return true;

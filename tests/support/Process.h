@@ -42,13 +42,18 @@ class CRunningProcess {
 
   private:
     std::unique_ptr<CTempFolder> m_streams;  // the files its output goes to
+#ifdef _WIN32
+    void* m_hInput = nullptr;  // HANDLEs
+    void* m_hProcess = nullptr;
+#else
     int m_hInput = -1;
     int m_nPid = -1;
+#endif
 };
 
 // A file of the source tree, e.g. "tests/support/make_rar.py".
 inline std::string SourceFile(const std::string& relative) {
-    return std::string(QUARVEL_SOURCE_TREE) + "/" + relative;
+    return NativePath(std::string(QUARVEL_SOURCE_TREE) + "/" + relative);
 }
 
 // Runs a tool that builds test input (zip, 7z, bsdtar, python3) and fails the

@@ -13,19 +13,28 @@ class CScopedEnvironment {
             m_strOld = old;
             m_bHadValue = true;
         }
-        ::setenv(name, value.c_str(), 1);
+        Set(name, value.c_str());
     }
-    ~CScopedEnvironment() {
-        if (m_bHadValue) {
-            ::setenv(m_szName, m_strOld.c_str(), 1);
-        } else {
-            ::unsetenv(m_szName);
-        }
-    }
+    ~CScopedEnvironment() { Set(m_szName, m_bHadValue ? m_strOld.c_str() : nullptr); }
     CScopedEnvironment(const CScopedEnvironment&) = delete;
     CScopedEnvironment& operator=(const CScopedEnvironment&) = delete;
 
   private:
+    // value null: the variable is removed.
+    static void Set(const char* name, const char* value) {
+#ifdef _WIN32
+        // Reaches the C library's copy and the process's own, which the
+        // program reads with GetEnvironmentVariable.
+        ::_putenv_s(name, value ? value : "");
+#else
+        if (value) {
+            ::setenv(name, value, 1);
+        } else {
+            ::unsetenv(name);
+        }
+#endif
+    }
+
     const char* m_szName;
     std::string m_strOld;
     bool m_bHadValue = false;

@@ -1,8 +1,11 @@
 #include "TempFolder.h"
 
+#include <chrono>
+#include <cstdint>
 #include <cstdlib>
 #include <filesystem>
 #include <fstream>
+#include <random>
 #include <sstream>
 #include <stdexcept>
 
@@ -11,11 +14,21 @@ namespace fs = std::filesystem;
 namespace quarvel::test {
 
 CTempFolder::CTempFolder() {
-    std::string pattern = (fs::temp_directory_path() / "quarvel-test-XXXXXX").string();
-    if (!::mkdtemp(pattern.data())) {
-        throw std::runtime_error("cannot create a temporary folder");
+    // A name nobody else uses: made with create_directory, which fails when
+    // the name is taken, as mkdtemp would (and Windows has no mkdtemp).
+    static std::mt19937_64 random(
+        std::random_device{}() ^
+        static_cast<std::uint64_t>(std::chrono::steady_clock::now().time_since_epoch().count()));
+    for (int attempt = 0; attempt < 100; ++attempt) {
+        const fs::path candidate =
+            fs::temp_directory_path() / ("quarvel-test-" + std::to_string(random() % 100000000));
+        std::error_code error;
+        if (fs::create_directory(candidate, error)) {
+            m_strPath = NativePath(candidate.string());
+            return;
+        }
     }
-    m_strPath = pattern;
+    throw std::runtime_error("cannot create a temporary folder");
 }
 
 CTempFolder::~CTempFolder() {
@@ -31,7 +44,18 @@ CTempFolder::~CTempFolder() {
 }
 
 std::string CTempFolder::operator/(const std::string& relative) const {
-    return m_strPath + "/" + relative;
+    return NativePath(m_strPath + "/" + relative);
+}
+
+std::string NativePath(std::string path) {
+#ifdef _WIN32
+    for (char& c : path) {
+        if (c == '/') {
+            c = '\\';
+        }
+    }
+#endif
+    return path;
 }
 
 void WriteFile(const std::string& path, const std::string& content) {
@@ -70,7 +94,7 @@ bool IsFolder(const std::string& path) {
 std::map<std::string, std::string> ReadTree(const std::string& folder) {
     std::map<std::string, std::string> tree;
     for (const auto& entry : fs::recursive_directory_iterator(folder)) {
-        const std::string relative = fs::relative(entry.path(), folder).string();
+        const std::string relative = fs::relative(entry.path(), folder).generic_string();
         if (entry.is_directory() && !entry.is_symlink()) {
             tree[relative + "/"] = "";
         } else if (entry.is_symlink()) {

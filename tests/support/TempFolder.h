@@ -15,12 +15,15 @@ class CTempFolder {
     CTempFolder& operator=(const CTempFolder&) = delete;
 
     const std::string& Path() const { return m_strPath; }
-    // Path + "/" + relative.
+    // Path + "/" + relative, in the platform's separators.
     std::string operator/(const std::string& relative) const;
 
   private:
     std::string m_strPath;
 };
+
+// The path with '/' made the platform's separator (backslash on Windows).
+std::string NativePath(std::string path);
 
 // Writes a file, creating its folders.
 void WriteFile(const std::string& path, const std::string& content);

@@ -67,6 +67,7 @@ TEST_F(FileOperations, CreatePathMakesEveryMissingLevelOrLogsWhatItCouldNotMake)
     EXPECT_TRUE(m_boxes.Shown().empty());
 }
 
+#ifndef _WIN32  // links, FIFOs, locks and modes of the posix backend
 TEST_F(FileOperations, RemoveTreeReportsWhatStaysAndNeverFollowsLinks) {
     WriteFile(m_temp / "stage/top.txt", "");
     WriteFile(m_temp / "stage/sub/locked.bsp", "");
@@ -93,3 +94,4 @@ TEST_F(FileOperations, RemoveTreeReportsWhatStaysAndNeverFollowsLinks) {
     EXPECT_FALSE(Exists(m_temp / "linked"));
     EXPECT_EQ(ReadFile(m_temp / "outside/precious"), "keep");
 }
+#endif

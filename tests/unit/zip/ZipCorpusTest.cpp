@@ -42,7 +42,6 @@ Files FilesOf(const std::string& folder) {
 
 enum class EResult { kRead, kRefused, kOther };
 
-
 // Extracts every entry as the install engine does. kRefused when the reader threw a
 // CZipException, or left an entry out naming a feature it lacks.
 EResult ReadWithOurs(const std::string& archive, const std::string& stage, Files& expected,

@@ -66,6 +66,7 @@ int ModeOf(const std::string& path) {
     return static_cast<int>(fs::symlink_status(path).permissions());
 }
 
+#ifndef _WIN32
 // The access mode (O_RDONLY, O_RDWR) this process holds path open with, or -1.
 int OpenAccessMode(const std::string& path) {
     for (const auto& fd : fs::directory_iterator("/proc/self/fd")) {
@@ -76,6 +77,7 @@ int OpenAccessMode(const std::string& path) {
     }
     return -1;
 }
+#endif
 
 enum class EOutcome {
     kExtracts,   // lists and extracts every entry as Python's zipfile reads it
@@ -428,10 +430,14 @@ TEST_F(ZipReaderTest, OpenAndClose) {
     fs::copy_file(Fixture("package.zip"), archive);
     ASSERT_EQ(::chmod(archive.c_str(), 0444), 0);
     m_reader.OpenArchive(archive, 1, 0);
+#ifndef _WIN32  // read from /proc
     EXPECT_EQ(OpenAccessMode(archive), O_RDONLY);
+#endif
     EXPECT_EQ(ExtractAll(m_reader, Stage()), std::vector<bool>(3, true));
     m_reader.CloseArchive();
+#ifndef _WIN32  // read from /proc
     EXPECT_EQ(OpenAccessMode(archive), -1);
+#endif
     // Opening an open reader changes nothing; indices use their low 16 bits.
     Open("package");
     Open("empty");
@@ -441,6 +447,7 @@ TEST_F(ZipReaderTest, OpenAndClose) {
     EXPECT_FALSE(m_reader.ReadEntryHeader(entry, 3) || m_reader.IsDirectoryEntry(-1));
 }
 
+#ifndef _WIN32  // links, FIFOs, locks and modes of the posix backend
 TEST_F(ZipReaderTest, FilesCarryTheEntryTimeAndPermissions) {
     Open("modes");
     EXPECT_EQ(ExtractAll(m_reader, Stage()), std::vector<bool>(7, true));
@@ -461,6 +468,7 @@ TEST_F(ZipReaderTest, FilesCarryTheEntryTimeAndPermissions) {
     EXPECT_EQ(ReadFile(Stage("link")), "/etc/passwd");
     EXPECT_EQ(ModeOf(Stage("link")) & 0022, 0);
 }
+#endif
 
 TEST_F(ZipReaderTest, WhereEntriesLand) {
     const std::string text = "A test map\r\nby nobody\r\n";
@@ -493,12 +501,14 @@ TEST_F(ZipReaderTest, HostileNamesStayInsideTheTarget) {
         {"stage/abs/x.txt", "abs"}, {"stage/drive/", ""}, {"stage/drive/y.txt", "drive"},
         {"stage/ok.txt", "fine"}}));
     // clang-format on
+#ifndef _WIN32
     // A link planted at the target is not followed.
     WriteFile(m_temp / "outside.txt", "keep");
     MakeFolder(Stage());
     ASSERT_EQ(::symlink((m_temp / "outside.txt").c_str(), Stage("ok.txt").c_str()), 0);
     EXPECT_THROW(m_reader.ExtractEntry(5, Stage()), platform::CFileException);
     EXPECT_EQ(ReadFile(m_temp / "outside.txt"), "keep");
+#endif
 }
 
 TEST_F(ZipReaderTest, AFaultLeavesThePartialFile) {
@@ -590,13 +600,25 @@ TEST(ZipHelpersTest, MovedBuffersAreEmpty) {
 
 TEST(ZipHelpersTest, ConfinedNamesHaveNoWayUp) {
     for (const char* confined :
-         {"maps/de_x.bsp", "/abs/x", "C:/x/y", "a/./b", "a..b/c..", "...", "./", ""}) {
+         {"maps/de_x.bsp", "/abs/x", "C:/x/y", "a/./b", "a..b/c..", "./", ""}) {
         EXPECT_TRUE(zip::IsConfinedEntryName(confined)) << confined;
     }
-    for (const char* escaping :
-         {"..", "../x", "a/../../x", "a/..", "C:../x", "/../x", "C:/../x", "a/b/../../../c"}) {
+#ifndef _WIN32
+    EXPECT_TRUE(zip::IsConfinedEntryName("..."));  // a name like any other here
+#endif
+    for (const char* escaping : {"..", "../x", "a/../../x", "a/..", "C:../x", "/../x", "C:/../x",
+                                 "a/b/../../../c", "..\\x", "a\\..\\..\\x", "a/..\\b"}) {
         EXPECT_FALSE(zip::IsConfinedEntryName(escaping)) << escaping;
     }
+#ifdef _WIN32
+    // Names Windows would turn into a way up, another file's stream or a device.
+    for (const char* windows : {"a/.../x", "a/.. /x", "maps/x.bsp:hidden", "maps/NUL", "con.txt",
+                                "sound/com1.wav", "Lpt9", "aux .txt"}) {
+        EXPECT_FALSE(zip::IsConfinedEntryName(windows)) << windows;
+    }
+    EXPECT_TRUE(zip::IsConfinedEntryName("maps/console.txt"));
+    EXPECT_TRUE(zip::IsConfinedEntryName("sound/com10.wav"));
+#endif
     EXPECT_FALSE(zip::IsConfinedEntryName(std::string("ok\0/../../x", 11))) << "NUL byte";
     EXPECT_TRUE(zip::IsConfinedEntryName("maps/caf\xC3\xA9.bsp"));
     EXPECT_FALSE(zip::IsConfinedEntryName("maps/caf\xE9.bsp")) << "not UTF-8";
