@@ -21,6 +21,7 @@ if(WIN32)
     set(CPACK_PACKAGE_VERSION "${PROJECT_VERSION}")
     set(CPACK_PACKAGE_FILE_NAME "quarvel-${PROJECT_VERSION}-win64")
     set(CPACK_INCLUDE_TOPLEVEL_DIRECTORY OFF)
+    set(CPACK_STRIP_FILES ON)  # the debugging symbols stay in the build
     set(CPACK_GENERATOR "ZIP")
     include(CPack)
     return()

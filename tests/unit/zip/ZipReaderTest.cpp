@@ -62,11 +62,11 @@ Strings Entries(const zip::CZipReader& reader, bool details = false) {
     return lines;
 }
 
+#ifndef _WIN32
 int ModeOf(const std::string& path) {
     return static_cast<int>(fs::symlink_status(path).permissions());
 }
 
-#ifndef _WIN32
 // The access mode (O_RDONLY, O_RDWR) this process holds path open with, or -1.
 int OpenAccessMode(const std::string& path) {
     for (const auto& fd : fs::directory_iterator("/proc/self/fd")) {
