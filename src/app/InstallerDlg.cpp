@@ -1,5 +1,7 @@
 #include "InstallerDlg.h"
 
+#include <QAbstractButton>
+#include <QAction>
 #include <QApplication>
 #include <QCloseEvent>
 #include <QDragEnterEvent>
@@ -12,14 +14,11 @@
 #include <QUrl>
 #include <QWindow>
 #include <algorithm>
-#include <exception>
-#include <utility>
 
 #include "AboutBox.h"
 #include "QtMessageBox.h"
-#include "bsp/MapCheck.h"
-#include "install/InstallUndo.h"
 #include "platform/FileSystem.h"
+#include "settings/ModPathDlg.h"
 #include "ui_InstallerDlg.h"
 
 // The icons live in a static library; register them before first use.
@@ -29,12 +28,6 @@ static void InitQuarvelResources() {
 
 namespace app {
 namespace {
-
-// Set at program start, cleared by the first paint of the main window.
-bool s_bFirstPaint = true;
-
-// The log pane shows the last lines once the log is longer than this.
-constexpr int kLogScrollLines = 21;
 
 std::vector<std::string> LocalPaths(const QMimeData* data) {
     std::vector<std::string> paths;
@@ -55,11 +48,7 @@ std::vector<std::string> LocalPaths(const QMimeData* data) {
 CInstallerDlg::CInstallerDlg(QWidget* parent)
     : QDialog(parent),
       m_ui(std::make_unique<Ui::CInstallerDlg>()),
-      m_engine(*this, *this),
-      m_recorder(m_engine.FileOperations(), platform::InstallRecordsFolder(),
-                 settings::ReadBackupDropsToKeep(m_settingsKeys)),
-      m_settings(*this, m_settingsKeys),
-      m_configDialog(*this, m_settingsKeys, this) {
+      m_window(static_cast<window::CMainWindowView&>(*this), m_settingsKeys) {
     InitQuarvelResources();
     m_ui->setupUi(this);
     setWindowFlags(Qt::Dialog | Qt::CustomizeWindowHint | Qt::WindowTitleHint |
@@ -73,26 +62,32 @@ CInstallerDlg::CInstallerDlg(QWidget* parent)
     m_ui->id132->setGeometry(0, 0, m_ui->clientArea->width(), menuHeight);
     m_ui->clientArea->move(0, menuHeight);
 
-    connect(m_ui->id1, &QPushButton::clicked, this, &CInstallerDlg::OnOK);
-    connect(m_ui->id1Menu, &QAction::triggered, this, &CInstallerDlg::OnOK);
-    connect(m_ui->id1007, &QPushButton::clicked, this, &CInstallerDlg::OnConfigure);
-    connect(m_ui->id1007Menu, &QAction::triggered, this, &CInstallerDlg::OnConfigure);
-    connect(m_ui->id1013, &QPushButton::clicked, this, &CInstallerDlg::OnAbout);
-    connect(m_ui->id1013Menu, &QAction::triggered, this, &CInstallerDlg::OnAbout);
-    connect(m_ui->idCheckMapsMenu, &QAction::triggered, this, &CInstallerDlg::OnCheckMaps);
-    connect(m_ui->id32776, &QAction::triggered, this, &CInstallerDlg::OnAlwaysOnTop);
-    connect(m_ui->id32774, &QAction::triggered, this, &CInstallerDlg::OnShowLog);
+    Connect(m_ui->id1, window::kIdExit);
+    Connect(m_ui->id1Menu, window::kIdExit);
+    Connect(m_ui->id1007, window::kIdConfigure);
+    Connect(m_ui->id1007Menu, window::kIdConfigure);
+    Connect(m_ui->id1013, window::kIdAbout);
+    Connect(m_ui->id1013Menu, window::kIdAbout);
+    Connect(m_ui->idCheckMapsMenu, window::kIdCheckMaps);
+    Connect(m_ui->id32776, window::kIdAlwaysOnTop);
+    Connect(m_ui->id32774, window::kIdShowLog);
     QAction* undo = m_ui->menuTools->addAction(tr("Undo Last Install"));
     undo->setObjectName("undoLastInstall");
-    connect(undo, &QAction::triggered, this, &CInstallerDlg::OnUndoLastInstall);
-    m_engine.SetRecorder(&m_recorder);
-    m_engine.SetProgressSink(this);
+    Connect(undo, window::kIdUndoLastInstall);
 
-    m_engine.SetMapCheck(true);
-    Guarded([this] { m_settings.LoadWindowSettings(*this); });
+    m_window.OnCreate();
 }
 
 CInstallerDlg::~CInstallerDlg() = default;
+
+void CInstallerDlg::Connect(QObject* sender, int nCommand) {
+    const auto run = [this, nCommand] { m_window.OnCommand(nCommand); };
+    if (auto* button = qobject_cast<QAbstractButton*>(sender)) {
+        connect(button, &QAbstractButton::clicked, this, run);
+    } else if (auto* action = qobject_cast<QAction*>(sender)) {
+        connect(action, &QAction::triggered, this, run);
+    }
+}
 
 int CInstallerDlg::DoModal(const std::vector<std::string>& startPaths) {
     // A window only becomes modal when it is shown after this; until now
@@ -100,192 +95,12 @@ int CInstallerDlg::DoModal(const std::vector<std::string>& startPaths) {
     hide();
     setWindowModality(Qt::ApplicationModal);
     m_bRunning = true;
-    OnInitDialog();
-    if (!startPaths.empty()) {
-        // Installed once the window is up, as if they had been dropped on it.
-        QMetaObject::invokeMethod(
-            this, [this, startPaths] { OnDropFiles(startPaths); }, Qt::QueuedConnection);
-    }
+    m_window.OnInitDialog(startPaths);
     return exec();
 }
 
-void CInstallerDlg::ShowProgress(const std::string& name, int percent) {
-    if (m_strTitle.isEmpty()) {
-        m_strTitle = windowTitle();
-    }
-    setWindowTitle(
-        QString("%1 \u2014 %2 %3%").arg(m_strTitle, QString::fromStdString(name)).arg(percent));
-    // The install runs on this thread: the title reaches the screen only if
-    // the window system hears of it now (input waits, as during any install).
-    QCoreApplication::processEvents(QEventLoop::ExcludeUserInputEvents);
-}
-
-void CInstallerDlg::EndProgress() {
-    if (!m_strTitle.isEmpty()) {
-        setWindowTitle(std::exchange(m_strTitle, QString()));
-    }
-}
-
-void CInstallerDlg::OnUndoLastInstall() {
-    Guarded([this] {
-        install::CInstallUndo undo(m_engine.FileOperations(), platform::InstallRecordsFolder(),
-                                   [this](const std::string& text) {
-                                       m_engine.AppendLog(text);
-                                       m_engine.RefreshLog();
-                                   });
-        std::string why;
-        const auto record = undo.RecordToUndo("", m_engine.GetModDirectory(), why);
-        if (!record) {
-            MessageBox("There is nothing to undo: " + why + ".", "Undo Last Install",
-                       platform::kMbOk);
-            return;
-        }
-        const std::string question = "Undo the install of " + record->m_strDate +
-                                     "?\n\nIt removes the " + std::to_string(record->NewCount()) +
-                                     " files it added and puts back the " +
-                                     std::to_string(record->ReplacedCount()) +
-                                     " files it replaced. Files changed since are left alone.";
-        if (MessageBox(question, "Undo Last Install", platform::kMbYesNo) != platform::kIdYes) {
-            return;
-        }
-        install::CInstallUndo::SResult result;
-        if (!undo.Undo(*record, result, why)) {
-            MessageBox("The undo could not start: " + why + ".", "Undo Last Install",
-                       platform::kMbOk);
-        }
-    });
-}
-
-void CInstallerDlg::OnInitDialog() {
-    m_engine.AppendLog(
-        "Welcome to Orlimb's Quarvel program.\r\n"
-        "Please feel free to look around and enjoy your stay.\r\n\r\n");
-    RefreshLog();
-    setAcceptDrops(true);
-    // Shown first, so that on a first start the configuration dialog opens
-    // over the window it configures rather than over nothing.
-    ApplyTopmost();
-    Guarded([this] { m_settings.LoadModDirectory(false, *this, m_configDialog); });
-    ApplyTopmost();
-}
-
-void CInstallerDlg::OnConfigure() {
-    Guarded([this] { m_settings.LoadModDirectory(true, *this, m_configDialog); });
-}
-
-void CInstallerDlg::OnAbout() {
-    CAboutBox about(this);
-    about.exec();
-}
-
-void CInstallerDlg::OnCheckMaps() {
-    Guarded([this] {
-        m_engine.AppendLog(bsp::CheckModMapsLog(m_engine.GetModDirectory()));
-        RefreshLog();
-    });
-}
-
-void CInstallerDlg::OnAlwaysOnTop() {
-    m_bOnTop = !m_bOnTop;
-    SetMenuCheck(m_ui->id32776, m_bOnTop);
-    ApplyTopmost();
-}
-
-void CInstallerDlg::OnShowLog() {
-    const settings::CWindowRect rect = GetWindowRect();
-    m_bShowLog = !m_bShowLog;
-    SetMenuCheck(m_ui->id32774, m_bShowLog);
-    PlaceWindow(rect.m_nLeft, rect.m_nTop, rect.m_nRight - rect.m_nLeft,
-                m_bShowLog ? kHeightWithLog : kHeightWithoutLog);
-    ShowWindow();
-    ApplyTopmost();
-}
-
-void CInstallerDlg::ApplyTopmost() {
-    // Changed on the native window where there is one: re-creating it would
-    // hide the dialog and end its modal run.
-    if (QWindow* window = windowHandle()) {
-        window->setFlag(Qt::WindowStaysOnTopHint, m_bOnTop);
-        overrideWindowFlags(m_bOnTop ? windowFlags() | Qt::WindowStaysOnTopHint
-                                     : windowFlags() & ~Qt::WindowStaysOnTopHint);
-    } else {
-        setWindowFlag(Qt::WindowStaysOnTopHint, m_bOnTop);
-    }
-    ShowWindow();
-}
-
-void CInstallerDlg::UpdateViewMenuChecks() {
-    SetMenuCheck(m_ui->id32776, m_bOnTop);
-    SetMenuCheck(m_ui->id32774, m_bShowLog);
-    ApplyTopmost();
-}
-
-void CInstallerDlg::OnOK() {
-    m_engine.ClearInstallFolders();
-    Guarded([this] { m_settings.SaveWindowSettings(*this); });
-    accept();
-}
-
-void CInstallerDlg::OnDropFiles(const std::vector<std::string>& paths) {
-    // A log refresh delivers posted calls, a later drop's among them: it waits
-    // until this one has ended, since the engine handles one drop at a time.
-    m_pendingDrops.push_back(paths);
-    if (m_bInstalling) {
-        return;
-    }
-    m_bInstalling = true;
-    while (!m_pendingDrops.empty()) {
-        const std::vector<std::string> drop = std::move(m_pendingDrops.front());
-        m_pendingDrops.pop_front();
-        Guarded([this, &drop] { m_engine.InstallPaths(drop); });
-    }
-    m_bInstalling = false;
-}
-
-int CInstallerDlg::MessageBox(const std::string& text, const std::string& caption, unsigned type) {
-    // Owned by the window in front, the configuration dialog while it runs,
-    // so that the box opens above it.
-    QWidget* owner = QApplication::activeModalWidget();
-    return ShowQtMessageBox(owner ? owner : this, text, caption, type);
-}
-
-void CInstallerDlg::ShowLog(std::string_view appended, std::size_t lineBreaks) {
-    const std::string text = m_lineEnds.Convert(appended);
-    if (!text.empty()) {
-        // Appending keeps a refresh as cheap on the last line as on the first.
-        QTextCursor cursor(m_ui->id1011->document());
-        cursor.movePosition(QTextCursor::End);
-        cursor.insertText(QString::fromStdString(text));
-    }
-    const QString modPath = QString::fromStdString(m_strDisplayedModPath);
-    if (m_ui->id1012->text() != modPath) {
-        m_ui->id1012->setText(modPath);
-        m_ui->id1012->setCursorPosition(0);  // the start of the path in view
-    }
-    ScrollLogPane(static_cast<int>(lineBreaks));
-    // No event loop runs while an install copies, so what the pane posts (its
-    // scroll bar changes and the repaint) is delivered here, as the loop would:
-    // the install shows its progress, and no backlog makes each refresh dearer
-    // than the last.
-    QCoreApplication::sendPostedEvents();
-}
-
-void CInstallerDlg::ScrollLogPane(int lineBreaks) {
-    // Line n - 21 at the top; where long lines wrap, further down until the
-    // last line is in view, so the end of the log always shows.
-    QPlainTextEdit& pane = *m_ui->id1011;
-    QScrollBar& bar = *pane.verticalScrollBar();
-    const QTextBlock top =
-        pane.document()->findBlockByNumber(std::max(lineBreaks - kLogScrollLines, 0));
-    bar.setValue(top.isValid() ? top.firstLineNumber() : 0);
-    QTextCursor end(pane.document());
-    end.movePosition(QTextCursor::End);
-    const int viewHeight = pane.viewport()->height();
-    for (int step = 0; pane.isVisible() && step < kLogScrollLines &&
-                       pane.cursorRect(end).bottom() > viewHeight && bar.value() < bar.maximum();
-         ++step) {
-        bar.setValue(bar.value() + 1);
-    }
+void CInstallerDlg::reject() {
+    m_window.OnCancel();
 }
 
 settings::CWindowRect CInstallerDlg::GetWindowRect() const {
@@ -296,28 +111,125 @@ settings::CWindowRect CInstallerDlg::GetWindowRect() const {
     return {outer.left(), outer.top(), outer.left() + outer.width(), outer.top() + outer.height()};
 }
 
-void CInstallerDlg::PlaceWindowHidden(int left, int top, int width, int height) {
-    const bool bOnTop = m_bOnTop;
-    m_bOnTop = false;
-    if (QWindow* window = windowHandle()) {
-        window->setFlag(Qt::WindowStaysOnTopHint, false);
-    }
-    overrideWindowFlags(windowFlags() & ~Qt::WindowStaysOnTopHint);
-    m_bOnTop = bOnTop;
-    PlaceWindow(left, top, width, height);
-    hide();
-}
-
 bool CInstallerDlg::IsMinimized() const {
     return isMinimized();
 }
 
-void CInstallerDlg::SetModDirectory(const std::string& strModDir) {
-    m_engine.SetModDirectory(strModDir);
+void CInstallerDlg::PlaceWindow(const std::optional<window::SPlacement>& placement, bool bTopmost,
+                                bool bShow) {
+    SetStaysOnTop(bTopmost);
+    if (placement) {
+        PlaceFrame(placement->m_nLeft, placement->m_nTop, placement->m_nWidth,
+                   placement->m_nHeight);
+    }
+    if (bShow) {
+        ShowWindow();
+    } else {
+        hide();
+    }
 }
 
-void CInstallerDlg::RefreshLog() {
-    m_engine.RefreshLog();
+void CInstallerDlg::SetStaysOnTop(bool bOn) {
+    // Changed on the native window where there is one: re-creating it would
+    // hide the dialog and end its modal run.
+    if (QWindow* window = windowHandle()) {
+        window->setFlag(Qt::WindowStaysOnTopHint, bOn);
+        overrideWindowFlags(bOn ? windowFlags() | Qt::WindowStaysOnTopHint
+                                : windowFlags() & ~Qt::WindowStaysOnTopHint);
+    } else {
+        setWindowFlag(Qt::WindowStaysOnTopHint, bOn);
+    }
+}
+
+void CInstallerDlg::SetMenuCheck(int nCommand, bool bChecked) {
+    if (nCommand == window::kIdAlwaysOnTop) {
+        m_ui->id32776->setChecked(bChecked);
+    } else if (nCommand == window::kIdShowLog) {
+        m_ui->id32774->setChecked(bChecked);
+    }
+}
+
+std::string CInstallerDlg::GetTitle() const {
+    return windowTitle().toStdString();
+}
+
+void CInstallerDlg::SetTitle(const std::string& title) {
+    setWindowTitle(QString::fromStdString(title));
+    // The install runs on this thread: the title reaches the screen only if
+    // the window system hears of it now (input waits, as during any install).
+    QCoreApplication::processEvents(QEventLoop::ExcludeUserInputEvents);
+}
+
+void CInstallerDlg::AcceptDrops() {
+    setAcceptDrops(true);
+}
+
+void CInstallerDlg::PostDrop(const std::vector<std::string>& paths) {
+    QMetaObject::invokeMethod(
+        this, [this, paths] { m_window.OnDropFiles(paths); }, Qt::QueuedConnection);
+}
+
+void CInstallerDlg::EndDialog(int nResult) {
+    if (nResult == window::kIdExit) {
+        accept();
+    } else {
+        QDialog::reject();
+    }
+}
+
+void CInstallerDlg::AppendLogText(std::string_view text) {
+    const std::string converted = m_lineEnds.Convert(text);
+    if (!converted.empty()) {
+        QTextCursor cursor(m_ui->id1011->document());
+        cursor.movePosition(QTextCursor::End);
+        cursor.insertText(QString::fromStdString(converted));
+    }
+}
+
+void CInstallerDlg::SetModPathText(const std::string& text) {
+    m_ui->id1012->setText(QString::fromStdString(text));
+    m_ui->id1012->setCursorPosition(0);  // the start of the path in view
+}
+
+void CInstallerDlg::ScrollLogPane(int nFirstLine) {
+    // The line at the top; where long lines wrap, further down until the last
+    // line is in view, so the end of the log always shows.
+    QPlainTextEdit& pane = *m_ui->id1011;
+    QScrollBar& bar = *pane.verticalScrollBar();
+    const QTextBlock top = pane.document()->findBlockByNumber(nFirstLine);
+    bar.setValue(top.isValid() ? top.firstLineNumber() : 0);
+    QTextCursor end(pane.document());
+    end.movePosition(QTextCursor::End);
+    const int viewHeight = pane.viewport()->height();
+    for (int step = 0; pane.isVisible() && step < window::kLogScrollLines &&
+                       pane.cursorRect(end).bottom() > viewHeight && bar.value() < bar.maximum();
+         ++step) {
+        bar.setValue(bar.value() + 1);
+    }
+    // No event loop runs while an install copies, so what the pane posts (its
+    // scroll bar changes and the repaint) is delivered here, as the loop would:
+    // the install shows its progress, and no backlog makes each refresh dearer
+    // than the last.
+    QCoreApplication::sendPostedEvents();
+}
+
+int CInstallerDlg::MessageBox(const std::string& text, const std::string& caption, unsigned type) {
+    // Owned by the window in front, the configuration dialog while it runs,
+    // so that the box opens above it.
+    QWidget* owner = QApplication::activeModalWidget();
+    return ShowQtMessageBox(owner ? owner : this, text, caption, type);
+}
+
+void CInstallerDlg::RunAboutBox() {
+    CAboutBox about(this);
+    about.exec();
+}
+
+int CInstallerDlg::RunConfigDialog(std::string& strDir, bool bFirstRun,
+                                   platform::CMessageBoxHost& messageBoxes,
+                                   platform::CSettingsKeys& keys) {
+    return settings::CModPathDlgRunner(messageBoxes, keys, this)
+        .RunModPathDialog(strDir, bFirstRun);
 }
 
 void CInstallerDlg::paintEvent(QPaintEvent* event) {
@@ -330,11 +242,10 @@ void CInstallerDlg::paintEvent(QPaintEvent* event) {
     painter.setPen(palette().color(QPalette::Light));
     painter.drawLine(0, y + 1, width(), y + 1);
 
-    if (s_bFirstPaint) {
-        s_bFirstPaint = false;
+    if (m_window.IsFirstPaintPending()) {
         // The menu is touched after painting, not inside it.
         QMetaObject::invokeMethod(
-            this, [this] { UpdateViewMenuChecks(); }, Qt::QueuedConnection);
+            this, [this] { m_window.AfterPaint(); }, Qt::QueuedConnection);
     }
 }
 
@@ -354,7 +265,7 @@ void CInstallerDlg::resizeEvent(QResizeEvent* event) {
 }
 
 void CInstallerDlg::closeEvent(QCloseEvent* event) {
-    Guarded([this] { m_settings.SaveWindowSettings(*this); });
+    m_window.OnClose();
     QDialog::closeEvent(event);
 }
 
@@ -372,11 +283,10 @@ void CInstallerDlg::dropEvent(QDropEvent* event) {
     event->acceptProposedAction();
     // Installed after the drop has finished, so the file manager is not kept
     // waiting while questions are answered.
-    QMetaObject::invokeMethod(
-        this, [this, paths] { OnDropFiles(paths); }, Qt::QueuedConnection);
+    PostDrop(paths);
 }
 
-void CInstallerDlg::PlaceWindow(int left, int top, int width, int height) {
+void CInstallerDlg::PlaceFrame(int left, int top, int width, int height) {
     // Until the window manager has framed the window its frame is not known:
     // the client area gets the whole size, and FitFrame corrects it then.
     m_sizePlaced = QSize(width, height);
@@ -413,21 +323,6 @@ void CInstallerDlg::ShowWindow() {
     // have to be hidden and framed anew to become modal.
     if (m_bRunning) {
         show();
-    }
-}
-
-void CInstallerDlg::SetMenuCheck(QAction* action, bool bChecked) {
-    action->setChecked(bChecked);
-}
-
-template <typename Handler>
-void CInstallerDlg::Guarded(Handler&& handler) {
-    try {
-        handler();
-    } catch (const std::exception& fault) {
-        MessageBox(std::string("Unexpected error: ") + fault.what(), "", platform::kMbOk);
-    } catch (...) {
-        MessageBox("Unexpected error", "", platform::kMbOk);
     }
 }
 

@@ -3,10 +3,6 @@
 #include <QComboBox>
 #include <QPushButton>
 
-#include "ModDirDiscovery.h"
-#include "ModDirValidation.h"
-#include "PathText.h"
-#include "platform/TextCase.h"
 #include "ui_ModPathDlg.h"
 
 namespace settings {
@@ -21,9 +17,8 @@ QString ToQString(const std::string& text) {
 CModPathDlg::CModPathDlg(platform::CMessageBoxHost& messageBoxes, platform::CSettingsKeys& keys,
                          QWidget* parent)
     : QDialog(parent),
-      m_ui(std::make_unique<Ui::CModPathDlg>()),
-      m_messageBoxes(messageBoxes),
-      m_keys(keys) {
+      CModPathDialog(static_cast<CModPathDialogView&>(*this), messageBoxes, keys),
+      m_ui(std::make_unique<Ui::CModPathDlg>()) {
     m_ui->setupUi(this);
     // Caption and close box, no minimize box, as the form's fixed size wants.
     setWindowFlags(Qt::Dialog | Qt::CustomizeWindowHint | Qt::WindowTitleHint |
@@ -32,8 +27,8 @@ CModPathDlg::CModPathDlg(platform::CMessageBoxHost& messageBoxes, platform::CSet
     // item added on Enter.
     ComboDir().setCompleter(nullptr);
     ComboDir().setInsertPolicy(QComboBox::NoInsert);
-    connect(m_ui->id1, &QPushButton::clicked, this, &CModPathDlg::OnOK);
-    connect(m_ui->id1006, &QPushButton::clicked, this, &CModPathDlg::OnCancelButton);
+    connect(m_ui->id1, &QPushButton::clicked, this, [this] { OnOK(); });
+    connect(m_ui->id1006, &QPushButton::clicked, this, [this] { OnCancelButton(); });
 }
 
 CModPathDlg::~CModPathDlg() = default;
@@ -47,57 +42,38 @@ int CModPathDlg::DoModal() {
     return exec() == QDialog::Accepted ? platform::kIdOk : platform::kIdCancel;
 }
 
-bool CModPathDlg::OnInitDialog() {
-    UpdateData(false);
-    const CCandidateList candidates =
-        PrepareModDirChoice(m_messageBoxes, m_keys, m_strDir, m_bFirstRun);
+void CModPathDlg::reject() {
+    OnCancel();
+}
+
+void CModPathDlg::SetCandidateItems(const std::vector<std::string>& items) {
     QComboBox& combo = ComboDir();
     combo.clear();
-    for (const auto& item : candidates.Items()) {
+    for (const auto& item : items) {
         combo.addItem(ToQString(item));
     }
-    UpdateData(false);
-    m_ui->id1->setFocus();
-    return true;
 }
 
-void CModPathDlg::UpdateData(bool bSaveAndValidate) {
+std::string CModPathDlg::GetDirText() const {
+    return ComboDir().currentText().toStdString();
+}
+
+void CModPathDlg::ShowDirText(const std::string& text, int nSelected) {
     QComboBox& combo = ComboDir();
-    if (bSaveAndValidate) {
-        m_strDir = combo.currentText().toStdString();
-        return;
-    }
-    // Selects the item equal to the text, case ignored, but always shows the
-    // text itself: picking the first item that merely begins with it would
-    // show, and then accept, another directory than the one meant.
-    int index = -1;
-    for (int i = 0; i < combo.count() && index < 0; ++i) {
-        if (platform::EqualsNoCase(combo.itemText(i).toStdString(), m_strDir)) {
-            index = i;
-        }
-    }
-    combo.setCurrentIndex(index);
-    combo.setEditText(ToQString(m_strDir));
+    combo.setCurrentIndex(nSelected);
+    combo.setEditText(ToQString(text));
 }
 
-void CModPathDlg::OnOK() {
-    UpdateData(true);
-    TrimTrailingSeparator(m_strDir);
-    UpdateData(false);
-    if (CheckModDirectory(m_strDir, m_messageBoxes) != EModDirCheck::kAccepted) {
-        return;
-    }
-    // m_strDir is kept as validated rather than read back from the field.
-    accept();
+void CModPathDlg::FocusOkButton() {
+    m_ui->id1->setFocus();
 }
 
-void CModPathDlg::OnCancelButton() {
-    if (m_bFirstRun) {
-        m_messageBoxes.MessageBox("You must select a folder to install maps too", "",
-                                  platform::kMbOk);
-        return;
+void CModPathDlg::EndDialog(int nResult) {
+    if (nResult == platform::kIdOk) {
+        accept();
+    } else {
+        QDialog::reject();
     }
-    reject();
 }
 
 int CModPathDlgRunner::RunModPathDialog(std::string& strDir, bool bFirstRun) {

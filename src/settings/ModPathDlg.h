@@ -3,7 +3,9 @@
 #include <QDialog>
 #include <memory>
 #include <string>
+#include <vector>
 
+#include "ModPathDialog.h"
 #include "SettingsInterfaces.h"
 #include "platform/MessageBoxHost.h"
 #include "platform/SettingsKey.h"
@@ -16,10 +18,9 @@ class CModPathDlg;
 
 namespace settings {
 
-// The configuration dialog, in which the user picks or types the mod
-// directory. It never stores anything: its caller sets m_strDir and
-// m_bFirstRun, runs it, and on kIdOk takes the validated m_strDir.
-class CModPathDlg : public QDialog {
+// The configuration dialog on Qt: the form, and the combo box, buttons and
+// modal run that CModPathDialog drives.
+class CModPathDlg : public QDialog, private CModPathDialogView, public CModPathDialog {
     Q_OBJECT
 
   public:
@@ -32,28 +33,20 @@ class CModPathDlg : public QDialog {
     // accepted, kIdCancel otherwise.
     int DoModal();
 
-    // Finds the candidates and fills the list before the dialog is shown.
-    bool OnInitDialog();
-    // OK or Enter: validates the directory text and ends with kIdOk once it passes.
-    void OnOK();
-    // The Cancel button, 1006. Escape and the close box do not come here:
-    // they cancel in either mode.
-    void OnCancelButton();
-
-    // The directory text: the current mod directory going in, the accepted
-    // one coming out. Mirrors the combo box's edit field through UpdateData.
-    std::string m_strDir;
-    // Set by the caller: no settings were stored yet, so Cancel may not end it.
-    bool m_bFirstRun = false;
+    // Escape and the close box: the dialog's own cancel, in either mode.
+    void reject() override;
 
   private:
-    // true: reads the edit field into m_strDir; false: shows m_strDir in it.
-    void UpdateData(bool bSaveAndValidate);
+    // CModPathDialogView
+    void SetCandidateItems(const std::vector<std::string>& items) override;
+    std::string GetDirText() const override;
+    void ShowDirText(const std::string& text, int nSelected) override;
+    void FocusOkButton() override;
+    void EndDialog(int nResult) override;
+
     QComboBox& ComboDir() const;
 
     std::unique_ptr<Ui::CModPathDlg> m_ui;
-    platform::CMessageBoxHost& m_messageBoxes;
-    platform::CSettingsKeys& m_keys;
 };
 
 // Runs a CModPathDlg for the settings store, owned by the window it serves,

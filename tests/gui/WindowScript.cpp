@@ -55,27 +55,9 @@ std::optional<std::string> StoredModDirectory() {
     return settings::ReadStoredModDirectory(keys);
 }
 
-CGameHome::CGameHome()
-    : m_strGame(m_home.Home() + "/.local/share/Steam/steamapps/common/Half-Life"),
-      m_strMod(m_strGame + "/cstrike") {
-    MakeFolder(m_strMod + "/maps");
-    MakeFolder(m_strMod + "/sound");
-    WriteFile(m_strGame + "/hl.exe", "");
-}
-
 void CGameHome::StoreSettings(int left, int top, int width, int height, bool onTop,
                               bool showLog) const {
-    platform::CSystemSettingsKeys keys;
-    const auto key = keys.MakeKey();
-    QCOMPARE(key->Create(settings::kSettingsKeyName), platform::kErrorSuccess);
-    key->SetString(settings::kValueDirectory, m_strMod);
-    key->SetDword("left", static_cast<std::uint32_t>(left));
-    key->SetDword("top", static_cast<std::uint32_t>(top));
-    key->SetDword("width", static_cast<std::uint32_t>(width));
-    key->SetDword("height", static_cast<std::uint32_t>(height));
-    key->SetDword("ontop", onTop ? 1 : 0);
-    key->SetDword("viewlog", showLog ? 1 : 0);
-    QCOMPARE(key->Close(), platform::kErrorSuccess);
+    QVERIFY(m_home.StoreSettings(left, top, width, height, onTop, showLog));
 }
 
 }  // namespace quarvel::test

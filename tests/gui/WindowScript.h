@@ -10,6 +10,7 @@
 
 #include "ScopedEnvironment.h"
 #include "SettingsTestSupport.h"
+#include "WindowTestHome.h"
 
 class QAction;
 class QPushButton;
@@ -45,20 +46,15 @@ std::optional<std::string> StoredModDirectory();
 // cstrike folder, and a cache folder of its own, while it lives.
 class CGameHome {
   public:
-    CGameHome();
-
     // Settings as a previous run left them.
     void StoreSettings(int left, int top, int width, int height, bool onTop, bool showLog) const;
 
-    const CScopedHome& Home() const { return m_home; }
-    const std::string& Game() const { return m_strGame; }
-    const std::string& Mod() const { return m_strMod; }
+    const CScopedHome& Home() const { return m_home.Home(); }
+    const std::string& Game() const { return m_home.Game(); }
+    const std::string& Mod() const { return m_home.Mod(); }
 
   private:
-    CScopedHome m_home;
-    CScopedEnvironment m_cache{"XDG_CACHE_HOME", m_home.Elsewhere("cache")};
-    std::string m_strGame;
-    std::string m_strMod;
+    CWindowTestHome m_home;
 };
 
 }  // namespace quarvel::test
