@@ -177,6 +177,17 @@ void CInstallEngine::InstallWithoutMaps(const std::string& root, bool dropped) {
         return;
     }
     if (const std::string contentRoot = FindContentRoot(m_fs, root); !contentRoot.empty()) {
+        if (HoldsLooseSkinFiles(m_fs, contentRoot)) {
+            // A weapon pack with its sprites/ or sound/ beside the models: its
+            // loose files are placed as a skin pack's are, and only its game
+            // folders are copied tree for tree (copied whole, v_knife.mdl
+            // would land in the mod directory itself, where the game never
+            // looks).
+            Log(std::string(kNoMapsLine) + "Installing Weapon and Player Skin files...\r\n");
+            InstallSkinFiles(contentRoot);
+            InstallContentFoldersBeside(contentRoot);
+            return;
+        }
         Log(std::string(kNoMapsLine) + "Installing game folders (" +
             FolderNames(ListContentFolders(m_fs, contentRoot)) + ")...\r\n");
         CopyTree(contentRoot, m_strModDir);

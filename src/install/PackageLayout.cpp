@@ -74,6 +74,21 @@ std::string FindContentRoot(platform::CFileOperations& fs, const std::string& ro
     }
 }
 
+bool HoldsLooseSkinFiles(platform::CFileOperations& fs, const std::string& folder) {
+    for (const platform::CFolderEntry& entry : ListPackageFolder(fs, folder)) {
+        if (entry.IsDirectory()) {
+            continue;
+        }
+        const std::string name = platform::LowerCase(entry.m_strName);
+        for (const std::string_view type : {".mdl", ".spr", ".wav", ".tga", ".wad", ".bmp"}) {
+            if (name.ends_with(type)) {
+                return true;
+            }
+        }
+    }
+    return false;
+}
+
 std::vector<platform::CFolderEntry> SkyFaces(const std::vector<platform::CFolderEntry>& files) {
     // Sky name -> one bit per face found.
     std::map<std::string, unsigned> faces;

@@ -32,6 +32,10 @@ std::vector<platform::CFolderEntry> ListContentFolders(platform::CFileOperations
 // it holds a content folder. Empty when there is none.
 std::string FindContentRoot(platform::CFileOperations& fs, const std::string& root);
 
+// Whether a folder holds, loose at its top, files a skin pack places by type
+// (.mdl, .spr, .wav, .tga, .wad, .bmp).
+bool HoldsLooseSkinFiles(platform::CFileOperations& fs, const std::string& folder);
+
 // The .tga files among the entries that form complete skies: six faces
 // <name>up, dn, lf, rt, ft and bk of one name.
 std::vector<platform::CFolderEntry> SkyFaces(const std::vector<platform::CFolderEntry>& files);

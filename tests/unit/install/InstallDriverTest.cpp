@@ -188,3 +188,33 @@ TEST(InstallPaths, ArchivesAreToldByTheirNameAlone) {
     EXPECT_EQ(install::ParentFolder("/top"), "/");
     EXPECT_EQ(install::ParentFolder("bare"), "");
 }
+
+TEST_F(InstallDriver, AWeaponPackWithGameFoldersPlacesItsLooseFilesAsASkinPack) {
+    // As weapon packs come: the models and sounds loose, the HUD in sprites/,
+    // a player model in its own folder.
+    WriteFile(m_temp / "pack/v_knife.mdl", "knife");
+    WriteFile(m_temp / "pack/gign.mdl", "gign");
+    WriteFile(m_temp / "pack/knife_hit1.wav", "hit");
+    WriteFile(m_temp / "pack/sprites/weapon_knife.txt", "hud");
+    WriteFile(m_temp / "pack/sprites/knife_icon.spr", "icon");
+    WriteFile(m_temp / "pack/models/player/santa/santa.mdl", "santa");
+    MakeEveryInstallFolder();
+    for (int question = 0; question < 3; ++question) {
+        m_boxes.Answer(kIdYes);  // models/player, then .../gign and .../santa
+    }
+
+    Drop({"pack"});
+
+    std::map<std::string, std::string> tree = ReadTree(m_strMod);
+    std::erase_if(tree, [](const auto& entry) { return entry.first.ends_with("/"); });
+    EXPECT_EQ(tree, (std::map<std::string, std::string>{{"models/gign.mdl", "gign"},
+                                                        {"models/player/gign/gign.mdl", "gign"},
+                                                        {"models/player/santa/santa.mdl", "santa"},
+                                                        {"models/v_knife.mdl", "knife"},
+                                                        {"sound/weapons/knife_hit1.wav", "hit"},
+                                                        {"sprites/knife_icon.spr", "icon"},
+                                                        {"sprites/weapon_knife.txt", "hud"}}));
+    EXPECT_NE(Log().find("No Map Files Found...\r\nInstalling Weapon and Player Skin files...\r\n"),
+              std::string::npos)
+        << Log();
+}
